@@ -1,0 +1,145 @@
+#pragma once
+
+// The seam between the program and the machine: one small interface per
+// service the program relies on. The desktop layer implements them for real,
+// the test support implements them in memory.
+
+#include <optional>
+#include <string>
+
+#include "platform/bitmap.h"
+#include "platform/view.h"
+
+namespace vis {
+
+class IScreen {
+public:
+    virtual ~IScreen() = default;
+    virtual int widthPixels() const = 0;
+    virtual int heightPixels() const = 0;
+    virtual int twipsPerPixelX() const = 0;
+    virtual int twipsPerPixelY() const = 0;
+    // Width of a single-line caption in the given font (empty name / 0 size:
+    // the default font), for labels that size themselves.
+    virtual int textWidthTwips(const std::string& text, const std::string& fontName, double fontSize) const = 0;
+
+    int widthTwips() const { return widthPixels() * twipsPerPixelX(); }
+    int heightTwips() const { return heightPixels() * twipsPerPixelY(); }
+};
+
+class IClipboard {
+public:
+    virtual ~IClipboard() = default;
+    virtual void clear() = 0;
+    virtual bool hasBitmap() const = 0;
+    virtual Bitmap bitmap() const = 0;
+    virtual void setBitmap(const Bitmap& b) = 0;
+};
+
+// What the Print Screen key does: put a picture of the whole screen
+// (typcapt 0) or of the active window (typcapt 1) on the clipboard. When the
+// picture cannot be had, the clipboard is left as it is.
+class IScreenGrabber {
+public:
+    virtual ~IScreenGrabber() = default;
+    virtual void pressPrintScreen(int typcapt) = 0;
+};
+
+struct TimeOfDay {
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+class IClock {
+public:
+    virtual ~IClock() = default;
+    // Seconds on a clock that never jumps (no midnight wrap, no adjustment).
+    virtual double monotonicSeconds() const = 0;
+    virtual TimeOfDay timeOfDay() const = 0;
+};
+
+// The event loop and the window system as the program sees them.
+class IWindowSystem {
+public:
+    virtual ~IWindowSystem() = default;
+    // The front end draws this window and fires its timers from now on.
+    virtual void attach(Window& w) = 0;
+    virtual void detach(Window& w) = 0;
+    // Runs pending events (input, timers, repaints) and returns; windows are
+    // brought in step with their view models first.
+    virtual void processEvents() = 0;
+    // Shows the window modally and returns once it is hidden or unloaded.
+    virtual void runModal(Window& w) = 0;
+    // Opens one of the window's hidden menus at the mouse pointer; returns
+    // when the menu closes (after the chosen entry's handler ran).
+    virtual void popupMenu(Window& owner, MenuEntry& menu) = 0;
+    // Ends the program at once with this exit code.
+    virtual void exitProgram(int code) = 0;
+};
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgIcon { None, Information, Exclamation, Question, Critical };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+class IMessageBoxes {
+public:
+    virtual ~IMessageBoxes() = default;
+    // An empty title means the program's default title.
+    virtual MsgResult show(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                           const std::string& title = {}) = 0;
+};
+
+class ISound {
+public:
+    virtual ~ISound() = default;
+    // Starts playing a wave file and returns at once; fails silently.
+    virtual void playWave(const std::string& path) = 0;
+};
+
+struct FileDialogRequest {
+    std::string initialFolder;
+    std::string fileName;
+    std::string filter;  // "Images JPG (*.jpg)|*.jpg|Images (*.bmp)|*.bmp|"
+    std::string title;
+};
+
+class IFileDialogs {
+public:
+    virtual ~IFileDialogs() = default;
+    // The chosen full path, or nothing when the user cancels.
+    virtual std::optional<std::string> saveFile(const FileDialogRequest& r) = 0;
+    virtual std::optional<std::string> openFile(const FileDialogRequest& r) = 0;
+};
+
+class IKeyboard {
+public:
+    virtual ~IKeyboard() = default;
+    // True when the key (a virtual-key code) is down now or was pressed
+    // since the previous question about it.
+    virtual bool keyDown(int virtualKey) = 0;
+};
+
+class IPaths {
+public:
+    virtual ~IPaths() = default;
+    virtual std::string programFolder() const = 0;  // where the executable and its data files are
+    virtual std::string configFolder() const = 0;   // the user's settings folder
+    virtual std::string documentsFolder() const = 0;
+};
+
+// Everything the program half receives from the machine.
+struct Platform {
+    IScreen& screen;
+    IClipboard& clipboard;
+    IScreenGrabber& grabber;
+    IClock& clock;
+    IWindowSystem& windows;
+    IMessageBoxes& messages;
+    ISound& sound;
+    IFileDialogs& dialogs;
+    IKeyboard& keyboard;
+    IPaths& paths;
+};
+
+}  // namespace vis
