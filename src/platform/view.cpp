@@ -4,6 +4,11 @@
 
 namespace vis {
 
+std::uint64_t nextViewId() {
+    static std::uint64_t next = 0;
+    return ++next;
+}
+
 MenuEntry& MenuEntry::add(const std::string& entryName, const std::string& entryCaption) {
     auto e = std::make_unique<MenuEntry>();
     e->name = entryName;

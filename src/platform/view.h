@@ -33,7 +33,12 @@ struct MouseEvent {
 inline constexpr std::uint32_t kBlack = 0xFF000000u;
 inline constexpr std::uint32_t kLightGrey = 0xFFC0C0C0u;
 
+// Identity that is never reused, unlike an address: lets a front end tell a
+// new element from a deleted one that happened to live at the same place.
+std::uint64_t nextViewId();
+
 struct Control {
+    const std::uint64_t id = nextViewId();
     ControlKind kind = ControlKind::Label;
     std::string name;
     int index = -1;                 // position in its element list, -1 when single
@@ -74,6 +79,7 @@ struct Control {
 };
 
 struct MenuEntry {
+    const std::uint64_t id = nextViewId();
     std::string name;
     std::string caption;               // '&' marks the mnemonic
     std::string shortcut;              // "Ctrl+E"
@@ -90,6 +96,7 @@ struct MenuEntry {
 };
 
 struct Timer {
+    const std::uint64_t id = nextViewId();
     std::string name;
     int interval = 0;                  // milliseconds; 0 never fires
     bool enabled = false;
