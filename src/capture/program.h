@@ -1,12 +1,43 @@
 #pragma once
 
+#include <array>
 #include <memory>
+#include <string>
 
 #include "platform/services.h"
 
 namespace vis {
 
 class FrmMain;
+class Flistimages;
+class Fcam;
+class Options;
+
+// Program-wide variables shared by the windows.
+struct Globals {
+    // Settings copied from the record (defaults of the regenerated record
+    // until the file is read).
+    std::string ligneParam;
+    int qualiteJpg = 70;
+    int inclureFenetres = 0;
+    std::string prefixe = "Capt";
+    std::string toucheF = "11";
+    double tempo = 0.1;
+
+    // The capture collection: counts and the per-capture slots. Slots are
+    // never cleared; the repeat capture reads stale ones on purpose. Sizes
+    // are twips, held wider than 16 bits so that large screens fit.
+    int nbCaptures = 0;
+    int captureCourante = 0;
+    std::array<int, 30> largeurImage{};
+    std::array<int, 30> hauteurImage{};
+    std::array<int, 30> largeurFenetre{};
+    std::array<int, 30> hauteurFenetre{};
+    std::array<std::string, 30> texteTaille{};
+
+    // The quit sequence is under way: the collection window may close.
+    bool sortieDemandee = false;
+};
 
 // The whole program half: its windows, its globals, its start-up. A front end
 // builds one on its platform and calls start(); from then on everything
@@ -21,11 +52,28 @@ public:
     // Loads the main window, the start-up object.
     void start();
 
+    Platform& platform;
+    Globals g;
+
     FrmMain& frmMain();
+    // Windows are created on their first reference.
+    Flistimages& flistimages();
+    Fcam& fcam();
+    Options& options();
+    bool isLoaded(const Window& w) const { return w.loaded; }
+    bool flistimagesLoaded() const;
+    bool optionsLoaded() const;
+
+    // The settings read live from the options dialog's controls.
+    bool pasCent();
+    bool serieBmp();
+    std::string repertoireText();
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    std::unique_ptr<FrmMain> main_;
+    std::unique_ptr<Flistimages> list_;
+    std::unique_ptr<Fcam> fcam_;
+    std::unique_ptr<Options> options_;
 };
 
 }  // namespace vis

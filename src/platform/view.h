@@ -61,7 +61,8 @@ struct Control {
 
     int value = 0, min = 0, max = 10;  // slider position; check box state (0, 1, 2)
     int maxLength = 0;                 // text box: 0 = no limit (characters, not bytes)
-    bool autoSize = false;             // label sized to its caption by the front end
+    bool autoSize = false;             // label drawn at its caption's size (the model keeps its own width)
+    bool wordWrap = false;             // with autoSize: wrap at the width, grow downwards
     std::string fontName;
     double fontSize = 0;               // points; 0 = default
 
@@ -125,9 +126,10 @@ public:
     bool ownedByMain = false;          // stays above the main window
     bool showInTaskbar = true;
     bool modal = false;                // set by the front end while shown modally
-    // Increments whenever the program asks for the window to come to the
-    // front (shown again, activated); the front end raises it then.
-    int raiseRequest = 0;
+    // Set anew (from the view id sequence, so later requests compare higher
+    // across windows) whenever the program asks for the window to come to
+    // the front; the front end raises and activates it then.
+    std::uint64_t raiseRequest = 0;
 
     std::vector<std::unique_ptr<Control>> controls;
     std::vector<std::unique_ptr<MenuEntry>> menus;   // the menu bar; hidden ones serve as pop-ups
@@ -153,7 +155,7 @@ public:
 
     void show() {
         visible = true;
-        ++raiseRequest;
+        raiseRequest = nextViewId();
     }
     void hide() { visible = false; }
 };

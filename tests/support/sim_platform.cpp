@@ -55,6 +55,7 @@ void SimWindowSystem::attach(Window& w) {
 
 void SimWindowSystem::detach(Window& w) {
     attached.erase(std::remove(attached.begin(), attached.end(), &w), attached.end());
+    if (active == &w) active = nullptr;
     for (auto& t : w.timers) {
         due_.erase(t.get());
     }
@@ -64,8 +65,20 @@ void SimWindowSystem::processEvents() {
     ++processEventsCalls;
     p_.trace.push_back("events");
     const double until = p_.clock.now + eventStep;
+    activatePending();
     fireDue(until);
     p_.clock.now = std::max(p_.clock.now, until);
+}
+
+void SimWindowSystem::activatePending() {
+    if (!emulateActivation) return;
+    Window* front = nullptr;
+    for (Window* w : attached)
+        if (w->visible && w->raiseRequest > lastRaise_ && (!front || w->raiseRequest > front->raiseRequest)) front = w;
+    if (!front) return;
+    lastRaise_ = front->raiseRequest;
+    active = front;
+    if (front->onActivate) front->onActivate();
 }
 
 void SimWindowSystem::advance(double seconds) {

@@ -102,9 +102,15 @@ public:
     std::vector<std::string> popupsShown;
     std::optional<int> exitCode;
     std::vector<Window*> attached;
+    // Activation as a window manager gives it: the window most recently
+    // brought to the front is activated when events are next processed.
+    bool emulateActivation = true;
+    Window* active = nullptr;
+    void activatePending();
 
 private:
     void fireDue(double until);
+    std::uint64_t lastRaise_ = 0;
     SimPlatform& p_;
     std::map<Timer*, double> due_;
     std::set<Timer*> running_;

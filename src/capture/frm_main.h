@@ -1,0 +1,148 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "capture/form.h"
+
+namespace vis {
+
+// Twips of the layout that several procedures share.
+inline constexpr int kBarHeight = 1250;
+inline constexpr int kStartHeight = 1400;
+inline constexpr int kToolbarButtons = 17;
+inline constexpr int kToolbarTiles = 51;  // working buttons and blue filler tiles
+
+// The main window: every capture starts and ends here. It owns the capture
+// state and the procedures that act on the collection and the files.
+class FrmMain : public Form {
+public:
+    explicit FrmMain(Program& program);
+    ~FrmMain() override;
+
+    // --- capture state -------------------------------------------------
+    bool selectionEnCours = false;
+    bool ignorerActivation = false;
+    int hauteurPleinEcran = 0;
+    int largeurPleinEcran = 0;
+    bool captureEchouee = false;
+    bool premiereCapture = true;
+    char typeCapture = '\0';  // 'z' region, 'e' whole screen, 'f' active window
+    double xDebut = 0, yDebut = 0, xFin = 0, yFin = 0;
+    double hauteurCapture = 0, largeurCapture = 0;
+    bool modeBarre = false;
+    int hauteurHorsBarre = 0, largeurHorsBarre = 0;
+    std::string imageAffichee;  // "picture" or "image"
+    bool enVeille = false;
+
+    // Hover state of the toolbar.
+    int dernierBoutonSurvole = 0;
+    bool survolRepete = false;
+
+    // Saving.
+    bool premiereSauvegarde = true;
+    int numFichier = 1;
+    std::string dossierSauvegarde;
+    std::string nomFichier;
+    std::string cdlgFileName;  // the save dialog's file name, kept between uses
+
+    // Pictures of the toolbar: entry i+1 normal, i+18 highlighted (1-based).
+    std::vector<Bitmap> imageList1;
+
+    // --- elements --------------------------------------------------------
+    Control& bouton(int k) { return *bouton_[static_cast<std::size_t>(k)]; }
+    Control* Picture1 = nullptr;
+    Control* Picture2 = nullptr;
+    Control* ImgTtscreen = nullptr;
+    Control* rectsel = nullptr;
+    Control* Labtaille = nullptr;
+    Control* Labtaill2 = nullptr;
+    Control* labdeb = nullptr;
+    Control* pictsave = nullptr;
+    Control* Line1 = nullptr;
+    Timer* Timbouton = nullptr;
+    Timer* Timerclav = nullptr;
+    Timer* TimRect = nullptr;
+    Timer* TimPeriod = nullptr;
+    Timer* Timlabdeb = nullptr;
+    MenuEntry& menu(const std::string& n) { return *findMenu(n); }
+
+    // --- toolbar and keyboard -------------------------------------------
+    void bouton_Click(int k);
+    void bouton_MouseMove(int k);
+    void Timbouton_Timer();
+    void Form_KeyDown(int keyCode);
+    void Form_Activate();
+    void Form_Resize();
+
+    // --- grab ------------------------------------------------------------
+    void capturTTecran(int typcapt);
+    void RideauPhoto();
+    void annulation();
+    void Rafraichir();
+    // One capture at a time: true while a capture is waiting for the screen.
+    bool captureBusy() const { return captureBusy_; }
+
+    // --- selection -------------------------------------------------------
+    void Picture1_MouseDown(const MouseEvent& e);
+    void Picture1_MouseMove(const MouseEvent& e);
+    void Picture1_MouseUp(const MouseEvent& e);
+    void Picture2_MouseMove(const MouseEvent& e);
+    void TimRect_Timer();
+
+    // --- fitting and bar mode -------------------------------------------
+    void MefImageF(int typcapt);
+    void Agrandred();
+    // Window width that shows an element w twips wide, never narrower than the toolbar.
+    int largeurPour(int w);
+
+    // --- collection ------------------------------------------------------
+    void GestVignettes(Control& uneImage);
+    void SuppVignette();
+    void Supprimertout(bool avecMess);
+    void basculerVignettes();  // toolbar button 15
+
+    // --- saving ----------------------------------------------------------
+    void Enregistrer();
+    void EnregistrerTout(bool& savOk);
+
+    // --- settings --------------------------------------------------------
+    void chargtparam();
+    void SavOptions();
+    void mnuoptions_Click();
+
+    // Screen size in twips.
+    int screenWidth() const;
+    int screenHeight() const;
+    // Current outer size, the screen's while maximised.
+    int currentWidth() const;
+    int currentHeight() const;
+
+protected:
+    void build() override;
+    void formLoad() override;
+
+private:
+    void buildMenus();
+    void chargtconstMain();
+    void loadToolbarPictures();
+    void Timlabdeb_Timer();
+    void attendre(double seconds);
+    void doButton(int k);
+    void showMenus(bool visible);
+    void afficherMain();
+    // Shows the collection window as the grab does: it stays only when its
+    // activation would keep it (captures exist and the program is awake).
+    void montrerListe();
+    bool fenetreBloquante();
+    Bitmap loadDataPicture(const std::string& file, int w, int h, std::uint32_t fallback);
+    void cropInto(Control& target, double left, double top);
+    void refreshCountAndCaption();
+
+    std::array<Control*, kToolbarTiles> bouton_{};
+    bool captureBusy_ = false;
+    int posLabdeb = 0;
+};
+
+}  // namespace vis

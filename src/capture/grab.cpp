@@ -1,0 +1,171 @@
+// The screen grab, the camera flash, the return to the frozen screen and the
+// repeat capture of the last region.
+
+#include <cmath>
+
+#include "capture/fcam.h"
+#include "capture/frm_main.h"
+#include "capture/texts_main.h"
+#include "collection/flistimages.h"
+#include "platform/format.h"
+#include "settings/options.h"
+
+namespace vis {
+
+namespace {
+// Marks a capture as waiting for the screen; requests arriving meanwhile
+// from timers or clicks are dropped.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& flag_;
+};
+}  // namespace
+
+void FrmMain::attendre(double seconds) {
+    // A monotonic clock: a wait begun just before midnight still ends.
+    const double t0 = app.platform.clock.monotonicSeconds();
+    while (app.platform.clock.monotonicSeconds() < t0 + seconds) app.platform.windows.processEvents();
+}
+
+bool FrmMain::fenetreBloquante() {
+    // The options dialog or a help window on screen keeps the main and
+    // collection windows where they are after a grab.
+    return app.optionsLoaded() && app.options().visible;
+}
+
+void FrmMain::montrerListe() {
+    Flistimages& l = app.flistimages();
+    l.show();
+    // Its activation hides it again when there is nothing to show; doing so
+    // here keeps an empty window off the screen whatever the window manager
+    // does with activation.
+    if (app.g.nbCaptures == 0 || enVeille) l.hide();
+}
+
+void FrmMain::capturTTecran(int typcapt) {
+    BusyScope busy(captureBusy_);
+    auto& p = app.platform;
+    p.clipboard.clear();
+    p.windows.processEvents();
+    if (app.g.inclureFenetres == 0) {
+        app.flistimages().hide();
+        p.windows.processEvents();
+        hide();
+        p.windows.processEvents();
+    }
+    captureEchouee = false;
+    attendre(app.g.tempo);
+    p.grabber.pressPrintScreen(typcapt);
+    p.windows.processEvents();
+    attendre(app.g.tempo);
+    if (!fenetreBloquante()) {
+        afficherMain();
+        montrerListe();
+    }
+    if (!p.clipboard.hasBitmap()) {
+        captureEchouee = true;
+        return;
+    }
+    Picture1->visible = true;
+    Picture1->picture = p.clipboard.bitmap();
+    p.windows.processEvents();
+    p.windows.processEvents();
+    Picture1->visible = true;
+    labdeb->visible = false;
+}
+
+void FrmMain::RideauPhoto() {
+    Fcam& f = app.fcam();
+    f.declencher();
+}
+
+void FrmMain::annulation() {
+    if (typeCapture == 'f') return;
+    state = WindowState::Maximized;
+    app.platform.windows.processEvents();
+    Labtaill2->visible = false;
+    Picture1->width = screenWidth() - 80;
+    Picture1->height = screenHeight() - 600;
+    Picture1->left = 25;
+    Picture1->top = 25;
+    Picture1->visible = true;
+    rectsel->visible = false;
+    caption = std::string(txt::kTitleSelect);
+    Picture1->cursor = CursorKind::Custom;
+    showMenus(false);
+    menu("mnucaptu").visible = false;
+    menu("mnuveille").caption = std::string(txt::kSleep);
+    ImgTtscreen->visible = false;
+}
+
+void FrmMain::Rafraichir() {
+    if (captureBusy_) return;
+    if (typeCapture == 'e') {
+        doButton(1);
+        return;
+    }
+    if (typeCapture == 'f') {
+        doButton(2);
+        return;
+    }
+    if (hauteurPleinEcran == 0) {
+        app.platform.messages.show(std::string(txt::kNoSelection), MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    auto& p = app.platform;
+    {
+        BusyScope busy(captureBusy_);
+        ImgTtscreen->visible = false;
+        if (!modeBarre) Picture2->visible = true;
+        Picture2->picture = {};
+        Picture1->height = hauteurPleinEcran;
+        Picture1->width = largeurPleinEcran;
+        p.clipboard.clear();
+        p.windows.processEvents();
+        if (app.g.inclureFenetres == 0) {
+            app.flistimages().hide();
+            hide();
+            p.windows.processEvents();
+            // The original paused by counting without processing events; a
+            // short fixed pause lets the windows leave the screen.
+            attendre(0.05);
+        }
+        p.grabber.pressPrintScreen(0);
+        p.windows.processEvents();
+    }
+    if (p.clipboard.hasBitmap()) Picture1->picture = p.clipboard.bitmap();
+
+    const int s = app.g.nbCaptures >= 1 ? app.g.nbCaptures - 1 : 0;
+    Picture2->height = app.g.hauteurImage[static_cast<std::size_t>(s)];
+    Picture2->width = app.g.largeurImage[static_cast<std::size_t>(s)];
+    if (state == WindowState::Normal && !modeBarre) {
+        height = app.g.hauteurFenetre[static_cast<std::size_t>(s)];
+        width = app.g.largeurFenetre[static_cast<std::size_t>(s)];
+    }
+    Labtaille->caption = app.g.texteTaille[static_cast<std::size_t>(s)];
+    cropInto(*Picture2, std::min(xDebut, xFin), std::min(yDebut, yFin));
+    pictsave->visible = false;
+    app.flistimages().show();
+    afficherMain();
+    if (!Picture2->picture.isNull()) GestVignettes(*Picture2);
+}
+
+void FrmMain::cropInto(Control& target, double leftTw, double topTw) {
+    // Exactly the selected pixels of the frozen screen: the display box may
+    // be larger, the filed picture is not.
+    const double tx = app.platform.screen.twipsPerPixelX();
+    const double ty = app.platform.screen.twipsPerPixelY();
+    const int x = static_cast<int>(std::lround(leftTw / tx));
+    const int y = static_cast<int>(std::lround(topTw / ty));
+    const int w = static_cast<int>(std::lround(largeurCapture / tx));
+    const int h = static_cast<int>(std::lround(hauteurCapture / ty));
+    target.picture = Picture1->picture.cropped(x, y, w, h);
+}
+
+}  // namespace vis

@@ -1,0 +1,109 @@
+// Selecting a region on the frozen screen.
+
+#include <cmath>
+
+#include "capture/frm_main.h"
+#include "capture/texts_main.h"
+#include "collection/flistimages.h"
+#include "platform/format.h"
+
+namespace vis {
+
+void FrmMain::Picture1_MouseDown(const MouseEvent& e) {
+    xDebut = e.x;
+    yDebut = e.y;
+    selectionEnCours = true;
+    TimRect->enabled = true;
+}
+
+void FrmMain::Picture1_MouseMove(const MouseEvent& e) {
+    if (!selectionEnCours) return;
+    if (e.button == kLeftButton) {
+        const double dy = std::fabs(yDebut - e.y);
+        const double dx = std::fabs(xDebut - e.x);
+        double h = dy;
+        double w = dx;
+        if (app.pasCent()) {
+            h = dy - static_cast<double>(roundToEven(dy) % 100);
+            w = dx - static_cast<double>(roundToEven(dx) % 100);
+        }
+        rectsel->height = static_cast<int>(std::lround(h));
+        rectsel->width = static_cast<int>(std::lround(w));
+        rectsel->top = static_cast<int>(std::lround(std::min(yDebut, e.y)));
+        rectsel->left = static_cast<int>(std::lround(std::min(xDebut, e.x)));
+        rectsel->visible = true;
+        Labtaille->left = static_cast<int>(std::lround(e.x));
+        Labtaille->top = static_cast<int>(std::lround(e.y));
+        Labtaille->visible = true;
+        const double W = rectsel->width;
+        const double H = rectsel->height;
+        Labtaille->caption = numberText(W) + " X" + numberText(H) + " = ~" +
+                             numberText(std::floor(H * W * 13.3 / 1000000)) + " K (bmp)";
+        Labtaille->width = 80 * static_cast<int>(charCount(Labtaille->caption));
+    } else {
+        rectsel->top = static_cast<int>(std::lround(e.y));
+        rectsel->left = static_cast<int>(std::lround(e.x));
+        yDebut = rectsel->top;
+        xDebut = rectsel->left;
+    }
+}
+
+void FrmMain::TimRect_Timer() { rectsel->borderColor = rectsel->borderColor == kBlack ? kLightGrey : kBlack; }
+
+void FrmMain::Picture1_MouseUp(const MouseEvent& e) {
+    TimRect->enabled = false;
+    selectionEnCours = false;
+    state = WindowState::Normal;
+    hauteurCapture = rectsel->height;
+    largeurCapture = rectsel->width;
+    hide();
+    hauteurPleinEcran = Picture1->height;
+    largeurPleinEcran = Picture1->width;
+    Picture1->visible = false;
+    Picture2->height = static_cast<int>(hauteurCapture) + 30;
+    Picture2->width = static_cast<int>(largeurCapture) + 30;
+    Picture2->top = bouton(0).height + 80;
+    Picture2->left = 20;
+    Picture2->picture = {};
+    cropInto(*Picture2, std::min(xDebut, e.x), std::min(yDebut, e.y));
+    xFin = e.x;
+    yFin = e.y;
+    pictsave->visible = false;
+    Picture2->visible = !modeBarre;
+    Picture1->visible = false;
+    caption = std::string(txt::kTitleCaptured);
+
+    const int w = largeurPour(Picture2->width);
+    if (modeBarre) {
+        hauteurHorsBarre = static_cast<int>(std::lround(hauteurCapture)) + 1430;
+        largeurHorsBarre = w;
+        // The stored size is the region's: unfolding shows the region.
+        imageAffichee = "picture";
+    } else {
+        height = static_cast<int>(std::lround(hauteurCapture)) + 1430;
+        width = w;
+        left = screenWidth() - width;
+    }
+    top = 0;
+    if (left + width > screenWidth()) left = screenWidth() - width;
+    Labtaille->visible = false;
+    afficherMain();
+    Picture1->cursor = CursorKind::Cross;
+    showMenus(true);
+    // An empty selection (a click, or a drag shorter than a step) files nothing.
+    if (!Picture2->picture.isNull()) GestVignettes(*Picture2);
+    if (enVeille) {
+        app.flistimages().hide();
+        hide();
+        menu("mnuveille").caption = std::string(txt::kWake);
+    }
+}
+
+void FrmMain::Picture2_MouseMove(const MouseEvent& e) {
+    Labtaill2->caption = Labtaille->caption;
+    Labtaill2->width = Labtaille->width;
+    Labtaill2->top = static_cast<int>(std::lround(e.y));
+    Labtaill2->left = static_cast<int>(std::lround(e.x)) + 200;
+}
+
+}  // namespace vis

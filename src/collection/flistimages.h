@@ -1,0 +1,47 @@
+#pragma once
+
+#include <vector>
+
+#include "capture/form.h"
+
+namespace vis {
+
+// Template places of the collection window's element lists.
+inline constexpr int kThumbLeft = 120, kThumbTop = -1080, kThumbWidth = 1455, kThumbHeight = 1335;
+inline constexpr int kLabelLeft = 1680, kLabelTop = 120, kLabelWidth = 405, kLabelHeight = 225;
+inline constexpr int kMarkLeft = 120, kMarkTop = 120, kMarkSize = 255;
+
+// The collection window: a column of thumbnails, each with its label and its
+// saved marker, and a slider that picks the one at the top.
+class Flistimages : public Form {
+public:
+    explicit Flistimages(Program& program) : Form(program, "Flistimages") {}
+
+    // Element lists; index 0 is the hidden template.
+    std::vector<Control*> Image1, Lbldim, pictsave;
+    Control* Vscroll1 = nullptr;
+    Control* Labscroll = nullptr;
+
+    // Element n of the three lists, as copies of the templates, hidden.
+    void creerElement(int n);
+    void supprimerElement(int n);
+    int elementCount() const { return static_cast<int>(Image1.size()) - 1; }
+
+    void Form_Activate();
+    void Form_GotFocus();
+    void Form_Resize();
+    void Form_QueryUnload(bool& cancel, UnloadMode mode);
+    void Image1_MouseDown(int index, const MouseEvent& e);
+    void Vscroll1_Change();
+    void clickimage1(int num);
+
+    // Height that ends `margin` below the last thumbnail.
+    int hauteurColonne(int margin) const;
+    bool normal() const { return state == WindowState::Normal; }
+
+protected:
+    void build() override;
+    void formLoad() override;
+};
+
+}  // namespace vis

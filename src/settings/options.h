@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+
+#include "capture/form.h"
+
+namespace vis {
+
+// The options dialog. Loaded once and kept hidden, its controls are the live
+// store of the settings that have no global of their own.
+class Options : public Form {
+public:
+    explicit Options(Program& program) : Form(program, "Options") {}
+
+    Control* Label1 = nullptr;
+    Control* Text1 = nullptr;
+    Control* Cdeparcourir = nullptr;
+    Control* Label5 = nullptr;
+    Control* Txtpref = nullptr;
+    Control* lblt = nullptr;
+    Control* Txttouche = nullptr;
+    Control* Label6 = nullptr;
+    std::array<Control*, 3> Check1{};
+    Control* Shape1 = nullptr;
+    Control* Label4 = nullptr;
+    Control* Slider1 = nullptr;
+    Control* Label3 = nullptr;
+    Control* Label7 = nullptr;
+    Control* Slidtempo = nullptr;
+    Control* Label2 = nullptr;
+    Control* Txtinterval = nullptr;
+    Control* OKButton = nullptr;
+    Control* CdeAnnul = nullptr;
+
+    void OKButton_Click();
+    void CdeAnnul_Click();
+    void Cdeparcourir_Click();
+    void Txttouche_Change();
+
+protected:
+    void build() override;
+    void formLoad() override;
+};
+
+}  // namespace vis

@@ -1,0 +1,214 @@
+// The screen grab, the flash and the frozen screen.
+
+#include <algorithm>
+
+#include "capture/texts_main.h"
+#include "support/program_fixture.h"
+
+namespace vis::sim {
+namespace {
+
+using GrabTest = ProgramTest;
+
+// Index of the first trace entry equal to `what` at or after `from`.
+std::size_t traceIndex(const std::vector<std::string>& trace, const std::string& what, std::size_t from = 0) {
+    auto it = std::find(trace.begin() + static_cast<std::ptrdiff_t>(from), trace.end(), what);
+    return static_cast<std::size_t>(it - trace.begin());
+}
+
+TEST_F(GrabTest, HidesWaitsPressesWaitsShowsThenReadsTheClipboard) {
+    prog->g.tempo = 0.3;
+    sim.clipboard.content = Bitmap::filled(2, 2, rgb(1, 2, 3));  // stale picture from before
+    const double t0 = sim.clock.now;
+    sim.trace.clear();
+
+    main().capturTTecran(0);
+
+    // The clipboard is cleared first, before any event runs.
+    ASSERT_EQ(sim.trace.front(), "clipboard.clear");
+    ASSERT_EQ(sim.grabber.grabs.size(), 1u);
+    const GrabRecord& r = sim.grabber.grabs[0];
+    EXPECT_EQ(r.typcapt, 0);
+    // Neither of the program's windows is on the screen at the key press.
+    EXPECT_TRUE(r.visibleWindows.count("frmMain") == 0);
+    EXPECT_TRUE(r.visibleWindows.count("Flistimages") == 0);
+    // A full wait of tempo before the key and another after it.
+    EXPECT_GE(r.time - t0, 0.3);
+    EXPECT_LT(r.time - t0, 0.3 + 0.1);
+    EXPECT_GE(sim.clock.now - r.time, 0.3);
+    // Events were processed between the clear and the key, and after it.
+    const std::size_t key = traceIndex(sim.trace, "printscreen 0");
+    EXPECT_LT(traceIndex(sim.trace, "events"), key);
+    EXPECT_LT(traceIndex(sim.trace, "events", key), sim.trace.size());
+
+    EXPECT_FALSE(main().captureEchouee);
+    EXPECT_TRUE(main().visible);
+    EXPECT_TRUE(main().Picture1->visible);
+    EXPECT_TRUE(main().Picture1->picture.sameAs(sim.screenPicture));
+    EXPECT_FALSE(main().labdeb->visible);  // the start hint is gone for good
+    // An empty collection window does not come up with the main window.
+    EXPECT_FALSE(liste().visible);
+}
+
+TEST_F(GrabTest, ZeroDelayPressesAtOnce) {
+    prog->g.tempo = 0;
+    const double t0 = sim.clock.now;
+    main().capturTTecran(0);
+    ASSERT_EQ(sim.grabber.grabs.size(), 1u);
+    // Only the event processing of the clear and the hiding came before it.
+    EXPECT_LE(sim.grabber.grabs[0].time - t0, 3 * sim.windows.eventStep + 1e-9);
+}
+
+TEST_F(GrabTest, OwnWindowsStayWhenIncluded) {
+    prog->g.inclureFenetres = 1;
+    main().capturTTecran(1);
+    ASSERT_EQ(sim.grabber.grabs.size(), 1u);
+    EXPECT_EQ(sim.grabber.grabs[0].visibleWindows.count("frmMain"), 1u);
+    EXPECT_EQ(sim.grabber.grabs[0].typcapt, 1);
+}
+
+TEST_F(GrabTest, NothingOnTheClipboardSetsTheFlagAndKeepsThePicture) {
+    main().capturTTecran(0);
+    const Bitmap before = main().Picture1->picture;
+    sim.grabber.failing = true;
+    main().capturTTecran(0);
+    EXPECT_TRUE(main().captureEchouee);
+    EXPECT_TRUE(main().Picture1->picture.sameAs(before));
+    EXPECT_TRUE(sim.messages.shown.empty());
+    // The next good grab clears the flag.
+    sim.grabber.failing = false;
+    main().capturTTecran(0);
+    EXPECT_FALSE(main().captureEchouee);
+}
+
+TEST_F(GrabTest, WaitEndsAfterTheDelayAcrossMidnight) {
+    // The time of day wraps at midnight; the monotonic clock does not, and
+    // the wait is measured on it.
+    sim.clock.time = {23, 59, 59};
+    prog->g.tempo = 0.5;
+    const double t0 = sim.clock.now;
+    main().capturTTecran(0);
+    EXPECT_GE(sim.clock.now - t0, 1.0);
+    EXPECT_LT(sim.clock.now - t0, 1.2);
+}
+
+TEST_F(GrabTest, FrozenScreenFillsTheMaximisedWindow) {
+    main().bouton_Click(0);
+    FrmMain& m = main();
+    EXPECT_EQ(m.state, WindowState::Maximized);
+    EXPECT_EQ(m.caption, txt::kTitleSelect);
+    EXPECT_EQ(m.Picture1->width, 1024 * 15 - 80);
+    EXPECT_EQ(m.Picture1->height, 768 * 15 - 600);
+    EXPECT_EQ(m.Picture1->left, 25);
+    EXPECT_EQ(m.Picture1->top, 25);
+    EXPECT_TRUE(m.Picture1->visible);
+    EXPECT_EQ(m.Picture1->cursor, CursorKind::Custom);
+    EXPECT_EQ(m.Picture1->hotSpotX, 15);
+    EXPECT_EQ(m.Picture1->hotSpotY, 14);
+    EXPECT_FALSE(m.rectsel->visible);
+    EXPECT_FALSE(m.ImgTtscreen->visible);
+    EXPECT_FALSE(m.Labtaill2->visible);
+    for (const char* n : {"mnufichier", "mnuedition", "mnuoutils", "mnuHelp", "mnucaptu"})
+        EXPECT_FALSE(m.menu(n).visible) << n;
+    EXPECT_EQ(m.menu("mnuveille").caption, "Mettre en veille");
+    EXPECT_EQ(m.typeCapture, 'z');
+    EXPECT_FALSE(m.premiereCapture);
+}
+
+TEST_F(GrabTest, FlashShowsPlaysAndUnloadsAfter300ms) {
+    main().bouton_Click(0);
+    Fcam& f = prog->fcam();
+    EXPECT_TRUE(f.visible);
+    ASSERT_EQ(sim.sound.played.size(), 1u);
+    EXPECT_EQ(sim.sound.played[0], sim.paths.program + "/camera.wav");
+    sim.windows.advance(0.25);
+    EXPECT_TRUE(f.loaded);
+    sim.windows.advance(0.1);
+    EXPECT_FALSE(f.loaded);
+    // The menu capture shows no flash.
+    main().menu("mnuttscreen").onClick();
+    EXPECT_EQ(sim.sound.played.size(), 1u);
+    EXPECT_FALSE(f.loaded);
+}
+
+TEST_F(GrabTest, MenuCaptureKeepsTheCaptureKind) {
+    main().menu("mnuttscreen").onClick();
+    EXPECT_EQ(main().state, WindowState::Maximized);
+    EXPECT_EQ(main().typeCapture, '\0');
+    EXPECT_TRUE(main().premiereCapture);
+}
+
+TEST_F(GrabTest, EscapeDuringSelectionFoldsToTheBar) {
+    main().bouton_Click(0);
+    FrmMain& m = main();
+    m.width = 7000;  // the normal width it returns to
+    m.Form_KeyDown(27);
+    EXPECT_EQ(m.state, WindowState::Normal);
+    EXPECT_EQ(m.height, 1250);
+    EXPECT_EQ(m.hauteurHorsBarre, 1250);
+    EXPECT_EQ(m.width, 7000);
+    EXPECT_EQ(m.top, 0);
+    EXPECT_TRUE(m.modeBarre);
+    EXPECT_TRUE(m.visible);
+    EXPECT_FALSE(m.Picture1->visible);
+    EXPECT_FALSE(m.Picture2->visible);
+    EXPECT_TRUE(m.Picture2->picture.isNull());
+    EXPECT_FALSE(m.Labtaille->visible);
+    EXPECT_EQ(m.caption, txt::kTitleCaptured);
+    EXPECT_EQ(m.Picture1->cursor, CursorKind::Cross);
+    for (const char* n : {"mnufichier", "mnuedition", "mnuoutils", "mnuHelp"}) EXPECT_TRUE(m.menu(n).visible) << n;
+    // Escape outside a selection does nothing.
+    m.height = 3000;
+    m.Form_KeyDown(27);
+    EXPECT_EQ(m.height, 3000);
+}
+
+TEST_F(GrabTest, KeyFortyTwoPutsTheFrozenScreenOnTheClipboard) {
+    main().bouton_Click(0);
+    sim.clipboard.content = {};
+    main().Form_KeyDown(42);
+    EXPECT_TRUE(sim.clipboard.content.sameAs(sim.screenPicture));
+}
+
+TEST_F(GrabTest, ReturnToSelectionDoesNothingAfterAWindowCapture) {
+    main().bouton_Click(2);
+    FrmMain& m = main();
+    ASSERT_EQ(m.typeCapture, 'f');
+    const auto before = std::make_tuple(m.state, m.width, m.height, m.caption, m.Picture1->visible);
+    m.bouton_Click(9);
+    m.menu("mnuretour").onClick();
+    m.Form_KeyDown(27);
+    EXPECT_EQ(std::make_tuple(m.state, m.width, m.height, m.caption, m.Picture1->visible), before);
+    EXPECT_FALSE(m.modeBarre);
+}
+
+TEST_F(GrabTest, ButtonZeroRightAfterAWindowCaptureOnlyGrabs) {
+    main().bouton_Click(2);
+    main().bouton_Click(0);  // 'f' still set while annulation runs
+    EXPECT_NE(main().state, WindowState::Maximized);
+    EXPECT_EQ(main().typeCapture, 'z');
+    main().bouton_Click(0);
+    EXPECT_EQ(main().state, WindowState::Maximized);
+}
+
+TEST_F(GrabTest, CaptureRequestsDuringAWaitAreIgnored) {
+    // A click that lands while the grab waits for the screen starts nothing.
+    int nested = 0;
+    Timer& t = main().addTimer("probe", 50, true);
+    t.onTick = [&] {
+        ++nested;
+        main().bouton_Click(0);
+        main().bouton_Click(1);
+        main().menu("mnuttscreen").onClick();
+        main().Rafraichir();
+        t.enabled = false;
+    };
+    prog->g.tempo = 0.2;
+    main().capturTTecran(0);
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(sim.grabber.grabs.size(), 1u);
+    EXPECT_TRUE(sim.messages.shown.empty());
+}
+
+}  // namespace
+}  // namespace vis::sim
