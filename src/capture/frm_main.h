@@ -31,6 +31,9 @@ public:
     char typeCapture = '\0';  // 'z' region, 'e' whole screen, 'f' active window
     double xDebut = 0, yDebut = 0, xFin = 0, yFin = 0;
     double hauteurCapture = 0, largeurCapture = 0;
+    // Size of the last selected region, which a window or whole-screen
+    // capture must not change for the repeat of that region.
+    double hauteurSelection = 0, largeurSelection = 0;
     bool modeBarre = false;
     int hauteurHorsBarre = 0, largeurHorsBarre = 0;
     std::string imageAffichee;  // "picture" or "image"

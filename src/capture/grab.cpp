@@ -149,6 +149,8 @@ void FrmMain::Rafraichir() {
         width = app.g.largeurFenetre[static_cast<std::size_t>(s)];
     }
     Labtaille->caption = app.g.texteTaille[static_cast<std::size_t>(s)];
+    largeurCapture = largeurSelection;
+    hauteurCapture = hauteurSelection;
     cropInto(*Picture2, std::min(xDebut, xFin), std::min(yDebut, yFin));
     pictsave->visible = false;
     app.flistimages().show();
@@ -161,11 +163,13 @@ void FrmMain::cropInto(Control& target, double leftTw, double topTw) {
     // be larger, the filed picture is not.
     const double tx = app.platform.screen.twipsPerPixelX();
     const double ty = app.platform.screen.twipsPerPixelY();
-    const int x = static_cast<int>(std::lround(leftTw / tx));
-    const int y = static_cast<int>(std::lround(topTw / ty));
-    const int w = static_cast<int>(std::lround(largeurCapture / tx));
-    const int h = static_cast<int>(std::lround(hauteurCapture / ty));
-    target.picture = Picture1->picture.cropped(x, y, w, h);
+    // The pixels whose area the rectangle covers, edges rounded alike.
+    const long x0 = std::lround(leftTw / tx);
+    const long y0 = std::lround(topTw / ty);
+    const long x1 = std::lround((leftTw + largeurCapture) / tx);
+    const long y1 = std::lround((topTw + hauteurCapture) / ty);
+    target.picture = Picture1->picture.cropped(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+                                               static_cast<int>(y1 - y0));
 }
 
 }  // namespace vis

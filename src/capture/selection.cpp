@@ -56,6 +56,8 @@ void FrmMain::Picture1_MouseUp(const MouseEvent& e) {
     state = WindowState::Normal;
     hauteurCapture = rectsel->height;
     largeurCapture = rectsel->width;
+    hauteurSelection = hauteurCapture;
+    largeurSelection = largeurCapture;
     hide();
     hauteurPleinEcran = Picture1->height;
     largeurPleinEcran = Picture1->width;
