@@ -1,0 +1,2 @@
+// Placeholder until the desktop program lands.
+int main() { return 0; }
