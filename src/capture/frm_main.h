@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+
 #include "capture/form.h"
+#include "settings/param_record.h"
 
 namespace vis {
 
@@ -114,6 +117,11 @@ public:
     void chargtparam();
     void SavOptions();
     void mnuoptions_Click();
+    // Copies a loaded or rebuilt record into the globals and the periodic timer.
+    void appliquerGlobals(const ParamGlobals& pg);
+    // The settings file in use: the program's folder, or the user's
+    // configuration folder when the program's folder cannot be written.
+    std::filesystem::path paramFile() const;
 
     // Screen size in twips.
     int screenWidth() const;

@@ -153,6 +153,14 @@ public:
     // Drops every element, menu and timer; the load handler builds them again.
     void clear();
 
+    // Asks the front end to put the keyboard focus in one of the elements.
+    Control* focusControl = nullptr;
+    std::uint64_t focusRequest = 0;
+    void setFocus(Control& c) {
+        focusControl = &c;
+        focusRequest = nextViewId();
+    }
+
     void show() {
         visible = true;
         raiseRequest = nextViewId();

@@ -1,6 +1,9 @@
 #include "settings/options.h"
 
 #include "capture/frm_main.h"
+#include "platform/format.h"
+#include "settings/param_record.h"
+#include "settings/param_texts.h"
 
 namespace vis {
 
@@ -11,6 +14,13 @@ Control& place(Control& c, int l, int t, int w, int h) {
     c.width = w;
     c.height = h;
     return c;
+}
+
+// "##": a whole number without leading zeros, nothing for zero or no text.
+std::string sansZeros(const std::string& t) {
+    if (t.empty() || t.find_first_not_of("0123456789") != std::string::npos) return t;
+    const std::size_t first = t.find_first_not_of('0');
+    return first == std::string::npos ? std::string() : t.substr(first);
 }
 }  // namespace
 
@@ -28,6 +38,7 @@ void Options::build() {
     Label1 = &place(addControl(ControlKind::Label, "Label1"), 240, 120, 2655, 255);
     Text1 = &place(addControl(ControlKind::TextBox, "Text1"), 240, 480, 8655, 285);
     Cdeparcourir = &place(addControl(ControlKind::Button, "Cdeparcourir"), 9000, 360, 735, 495);
+    Cdeparcourir->onClick = [this] { Cdeparcourir_Click(); };
     Label5 = &place(addControl(ControlKind::Label, "Label5"), 360, 960, 0, 255);
     Txtpref = &place(addControl(ControlKind::TextBox, "Txtpref"), 0, 960, 1455, 285);
     Txtpref->caption = "Capt";
@@ -36,6 +47,7 @@ void Options::build() {
     Txttouche = &place(addControl(ControlKind::TextBox, "Txttouche"), 0, 920, 495, 285);
     Txttouche->caption = "12";
     Txttouche->maxLength = 2;
+    Txttouche->onChange = [this] { Txttouche_Change(); };
     Label6 = &place(addControl(ControlKind::Label, "Label6"), 5400, 1200, 4455, 615);
     for (int i = 0; i < 3; ++i) {
         Check1[static_cast<std::size_t>(i)] =
@@ -62,16 +74,122 @@ void Options::build() {
     Txtinterval->maxLength = 6;
     OKButton = &place(addControl(ControlKind::Button, "OKButton"), 8520, 2280, 1215, 495);
     OKButton->caption = "OK";
+    OKButton->onClick = [this] { OKButton_Click(); };
     CdeAnnul = &place(addControl(ControlKind::Button, "CdeAnnul"), 8520, 2880, 1215, 495);
+    CdeAnnul->onClick = [this] { CdeAnnul_Click(); };
 
-    Check1[0]->value = 1;
     for (Control* l : {Label5, lblt, Label7, Label2}) l->autoSize = true;
+    // The title bar's close box cancels, as Annuler does.
+    onQueryUnload = [this](bool& cancel, UnloadMode mode) {
+        if (mode == UnloadMode::User) {
+            cancel = true;
+            CdeAnnul_Click();
+        }
+    };
 }
 
-void Options::formLoad() {}
-void Options::OKButton_Click() {}
-void Options::CdeAnnul_Click() {}
-void Options::Cdeparcourir_Click() {}
-void Options::Txttouche_Change() {}
+void Options::formLoad() {
+    app.frmMain().chargtparam();
+    if (!loaded) return;  // the program is ending over a damaged settings file
+    Txttouche_Change();
+    Label7->caption = "Temporisation captures (pour éviter les rémanences)";
+    Label1->caption = "Répertoire de sauvegarde par défaut :";
+    Cdeparcourir->caption = "Parcourir";
+    Label5->caption = "Préfixe par défaut des noms de fichiers sauvés:";
+    lblt->caption = "Touche  rapide de nouvelle capture:  SHIFT + F";
+    Check1[0]->caption = "Taille des sélections par \"pas\" de 100";
+    Check1[1]->caption = "Sauvegardes en série au format \"Bmp\" (jpg par défaut)";
+    Check1[2]->caption = "Inclure les fenêtres Vistrelle dans les captures";
+    Label2->caption = "Intervalle en secondes entre les captures périodiques (65 maxi) :";
+    Label4->caption = "    - -  Qualité image  ++";
+    Label3->caption = "++  Compression Jpg   - -";
+    CdeAnnul->caption = "Annuler";
+    caption = "Options utilisateur";
+
+    // Labels sized to their captions; each box starts 50 twips after its label.
+    const IScreen& s = app.platform.screen;
+    for (Control* l : {Label5, lblt, Label7, Label2}) l->width = s.textWidthTwips(l->caption, l->fontName, l->fontSize);
+    Txttouche->left = lblt->left + lblt->width + 50;
+    Txtpref->left = Label5->left + Label5->width + 50;
+    Txtinterval->left = Label2->left + Label2->width + 50;
+    Slidtempo->left = Label7->left + Label7->width + 50;
+}
+
+void Options::Txttouche_Change() {
+    const std::string k = sansZeros(Txttouche->caption);
+    Label6->caption = "(SHIFT+CTRL+ F" + k + " pour capturer à nouveau la même région)\r\n" + "(SHIFT+1+ F" + k +
+                      " pour capturer tout l'écran)\r\n" + "(SHIFT+2+ F" + k + " pour capturer une fenêtre)";
+}
+
+OptionsControls Options::controls() const {
+    OptionsControls c;
+    c.Text1 = Text1->caption;
+    for (std::size_t i = 0; i < 3; ++i) c.Check1[i] = Check1[i]->value;
+    c.Slider1 = Slider1->value;
+    c.Slidtempo = Slidtempo->value;
+    c.Txtinterval = Txtinterval->caption;
+    c.Txtpref = Txtpref->caption;
+    c.Txttouche = Txttouche->caption;
+    return c;
+}
+
+void Options::setControls(const OptionsControls& c) {
+    Text1->caption = c.Text1;
+    for (std::size_t i = 0; i < 3; ++i) Check1[i]->value = c.Check1[i];
+    Slider1->value = c.Slider1;
+    Slidtempo->value = c.Slidtempo;
+    Txtinterval->caption = c.Txtinterval;
+    Txtpref->caption = c.Txtpref;
+    if (Txttouche->caption != c.Txttouche) {
+        Txttouche->caption = c.Txttouche;
+        Txttouche_Change();
+    }
+}
+
+void Options::OKButton_Click() {
+    FrmMain& m = app.frmMain();
+    if (m.menu("MnuCaptper").checked) m.TimPeriod->enabled = true;
+    const OptionsControls c = controls();
+    const OptionsProblem problem = checkOptions(c);
+    if (problem != OptionsProblem::None) {
+        app.platform.messages.show(problemMessage(problem), MsgButtons::Ok, MsgIcon::Exclamation);
+        if (problem == OptionsProblem::PrefixTooShort || problem == OptionsProblem::InvalidPrefix) setFocus(*Txtpref);
+        if (problem == OptionsProblem::InvalidInterval) setFocus(*Txtinterval);
+        if (problem == OptionsProblem::InvalidDirectory) setFocus(*Text1);
+        return;
+    }
+    const std::optional<ParamGlobals> built = buildRecord(c);
+    if (!built) return;
+    m.appliquerGlobals(*built);
+    m.SavOptions();
+    hide();
+}
+
+void Options::CdeAnnul_Click() {
+    hide();
+    FrmMain& m = app.frmMain();
+    if (m.menu("MnuCaptper").checked) m.TimPeriod->enabled = true;
+}
+
+void Options::Cdeparcourir_Click() {
+    FileDialogRequest r;
+    r.initialFolder = Text1->caption;
+    r.fileName = "Capture";
+    FrmMain& m = app.frmMain();
+    const bool timerWasOn = m.TimPeriod->enabled;
+    m.TimPeriod->enabled = false;
+    const std::optional<std::string> chosen = app.platform.dialogs.openFile(r);
+    if (timerWasOn) m.TimPeriod->enabled = true;
+    if (!chosen) return;
+#ifdef _WIN32
+    const std::size_t cut = chosen->find_last_of("\\/");
+#else
+    const std::size_t cut = chosen->find_last_of('/');
+#endif
+    if (cut == std::string::npos) return;
+    // The folder is what counts: the chosen file's path up to its last
+    // separator ("D:" for a file in a drive's root, "" in the file system's).
+    Text1->caption = chosen->substr(0, cut);
+}
 
 }  // namespace vis

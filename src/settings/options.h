@@ -3,6 +3,7 @@
 #include <array>
 
 #include "capture/form.h"
+#include "settings/param_record.h"
 
 namespace vis {
 
@@ -36,6 +37,10 @@ public:
     void CdeAnnul_Click();
     void Cdeparcourir_Click();
     void Txttouche_Change();
+
+    // The settings as the controls hold them, and back.
+    OptionsControls controls() const;
+    void setControls(const OptionsControls& c);
 
 protected:
     void build() override;

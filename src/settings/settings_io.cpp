@@ -1,11 +1,63 @@
-// Loading and saving the settings record.
+// Loading and saving the settings record, and opening the options dialog.
 
 #include "capture/frm_main.h"
+#include "settings/options.h"
+#include "settings/param_file.h"
+#include "settings/param_texts.h"
 
 namespace vis {
 
-void FrmMain::chargtparam() {}
-void FrmMain::SavOptions() {}
-void FrmMain::mnuoptions_Click() {}
+namespace {
+// The regeneration question after a damaged or unwritable file; the program
+// ends on either answer.
+void regenerer(Program& app, const std::filesystem::path& file) {
+    auto& p = app.platform;
+    if (p.messages.show(kMsgParamEndommage, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes) {
+        regenerateParamFile(file, defaultDirectory(p.paths.documentsFolder(), userHomeFolder()));
+        p.messages.show(kMsgParamRestaures, MsgButtons::Ok, MsgIcon::None);
+    }
+    p.windows.exitProgram(0);
+}
+}  // namespace
+
+std::filesystem::path FrmMain::paramFile() const {
+    return chooseParamFile(pathFromUtf8(app.platform.paths.programFolder()),
+                           pathFromUtf8(app.platform.paths.configFolder()));
+}
+
+void FrmMain::appliquerGlobals(const ParamGlobals& pg) {
+    Globals& g = app.g;
+    g.ligneParam = pg.ligneParam;
+    g.qualiteJpg = pg.qualiteJpg;
+    g.inclureFenetres = pg.inclureFenetres;
+    g.prefixe = pg.prefixe;
+    g.toucheF = pg.toucheF;
+    g.tempo = pg.tempo;
+    TimPeriod->interval = pg.TimPeriodInterval;
+}
+
+void FrmMain::chargtparam() {
+    const std::filesystem::path file = paramFile();
+    const ParamLoadResult r = loadParamFile(file);
+    if (!r) {
+        regenerer(app, file);
+        return;
+    }
+    app.options().setControls(r.settings->controls);
+    appliquerGlobals(r.settings->globals);
+}
+
+void FrmMain::SavOptions() {
+    const std::filesystem::path file = paramFile();
+    if (!saveParamFile(file, app.g.ligneParam)) regenerer(app, file);
+}
+
+void FrmMain::mnuoptions_Click() {
+    TimPeriod->enabled = false;
+    Options& o = app.options();
+    chargtparam();
+    if (!o.loaded) return;
+    app.platform.windows.runModal(o);
+}
 
 }  // namespace vis

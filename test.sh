@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds everything and runs every test: unit tests
+# on the simulated platform, desktop tests offscreen, end-to-end tests under
+# Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+cmake --preset default >/dev/null
+cmake --build --preset default
+ctest --preset default
