@@ -6,6 +6,7 @@
 #include "capture/texts_main.h"
 #include "collection/flistimages.h"
 #include "output/bmp_codec.h"
+#include "output/dib_section.h"
 #include "platform/format.h"
 
 namespace vis {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "settings/param_record.h"
 
 namespace vis {
+
+class aDIBSection;
 
 // Twips of the layout that several procedures share.
 inline constexpr int kBarHeight = 1250;
@@ -52,6 +55,7 @@ public:
     std::string dossierSauvegarde;
     std::string nomFichier;
     std::string cdlgFileName;  // the save dialog's file name, kept between uses
+    std::unique_ptr<aDIBSection> dibJpg;  // the JPEG writer's buffer, kept while the window lives
 
     // Pictures of the toolbar: entry i+1 normal, i+18 highlighted (1-based).
     std::vector<Bitmap> imageList1;
@@ -112,6 +116,8 @@ public:
     // --- saving ----------------------------------------------------------
     void Enregistrer();
     void EnregistrerTout(bool& savOk);
+    // Writes a capture as BMP or JPEG, completely or not at all.
+    bool ecrireImage(const Bitmap& picture, const std::string& path, bool bmp);
 
     // --- settings --------------------------------------------------------
     void chargtparam();

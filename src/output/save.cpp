@@ -1,10 +1,108 @@
 // Saving the captures: one through a dialog, or all under automatic names.
 
+#include <filesystem>
+
 #include "capture/frm_main.h"
+#include "collection/flistimages.h"
+#include "output/atomic_file.h"
+#include "output/bmp_codec.h"
+#include "output/dib_section.h"
+#include "output/jpeg_writer.h"
+#include "output/naming.h"
+#include "output/texts_save.h"
+#include "platform/format.h"
+#include "settings/options.h"
 
 namespace vis {
 
-void FrmMain::Enregistrer() {}
-void FrmMain::EnregistrerTout(bool&) {}
+bool FrmMain::ecrireImage(const Bitmap& picture, const std::string& path, bool bmp) {
+    if (bmp) return writeBmp(picture, path);
+    // Encoded straight from memory: no intermediate file that could clobber
+    // an existing one.
+    if (!dibJpg) dibJpg = std::make_unique<aDIBSection>();
+    try {
+        if (!dibJpg->CreateFromPicture(picture)) return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    return EcrireJpg(*dibJpg, path, app.g.qualiteJpg);
+}
+
+void FrmMain::Enregistrer() {
+    numFichier = 1;
+    Globals& g = app.g;
+    if (g.nbCaptures == 0) return;
+    Flistimages& l = app.flistimages();
+    const int c = g.captureCourante;
+    if (c < 1 || c > g.nbCaptures || c > l.elementCount()) {
+        app.platform.messages.show(std::string(txt::kChooseCaptureFirst), MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+
+    FileDialogRequest r;
+    if (!dossierSauvegarde.empty()) {
+        r.initialFolder = dossierSauvegarde;
+    } else {
+        r.initialFolder = leftChars(app.repertoireText(), 70);
+        r.initialFolder.erase(r.initialFolder.find_last_not_of(' ') + 1);
+    }
+    if (premiereSauvegarde) {
+        cdlgFileName = "Capture" + twoDigits(numFichier);
+        premiereSauvegarde = false;
+    }
+    r.fileName = cdlgFileName;
+    r.filter = std::string(txt::kSaveFilter);
+    const std::optional<std::string> chosen = app.platform.dialogs.saveFile(r);
+    if (!chosen) return;
+    nomFichier = *chosen;
+    cdlgFileName = nomFichier;
+
+    std::error_code ec;
+    if (std::filesystem::exists(utf8Path(nomFichier), ec) &&
+        app.platform.messages.show("Le fichier " + nomFichier + " existe déjà; voulez-vous le remplacer ?",
+                                   MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes)
+        return;
+
+    if (auto proposal = propositionSuivante(nomFichier, numFichier)) cdlgFileName = *proposal;
+
+    const bool bmp = midChars(nomFichier, charCount(nomFichier) >= 3 ? charCount(nomFichier) - 3 : 0) == "bmp";
+    if (!ecrireImage(l.Image1[static_cast<std::size_t>(c)]->picture, nomFichier, bmp)) {
+        app.platform.messages.show(std::string(txt::kSaveFailedStart) + nomFichier + std::string(txt::kSaveFailedEnd),
+                                   MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    pictsave->visible = true;
+    dossierSauvegarde = dossierDe(nomFichier);
+    for (int i = 1; i <= std::min(g.nbCaptures, l.elementCount()); ++i)
+        if (l.Image1[static_cast<std::size_t>(i)]->borderStyle == 1)
+            l.pictsave[static_cast<std::size_t>(i)]->visible = true;
+}
+
+void FrmMain::EnregistrerTout(bool& savOk) {
+    Globals& g = app.g;
+    Flistimages& l = app.flistimages();
+    const int n = std::min(g.nbCaptures, l.elementCount());
+    const bool bmp = app.serieBmp();
+    for (int i = 1; i <= n; ++i) {
+        if (l.pictsave[static_cast<std::size_t>(i)]->visible) continue;
+        const TimeOfDay t = app.platform.clock.timeOfDay();
+        const std::optional<std::string> folder = dossierParDefaut(g.ligneParam);
+        // A blank folder field would put the files at the root of the file
+        // system: it takes the failure path, which asks for a folder.
+        bool ok = folder.has_value() && !folder->empty();
+        if (ok) {
+            const std::string name = nomLibre(nomAutomatique(*folder, g.prefixe, t, i, bmp ? ".bmp" : ".jpg"));
+            ok = ecrireImage(l.Image1[static_cast<std::size_t>(i)]->picture, name, bmp);
+        }
+        if (!ok) {
+            app.platform.messages.show(std::string(txt::kSaveAllFailed), MsgButtons::Ok, MsgIcon::Exclamation);
+            app.options().show();
+            savOk = false;
+            return;
+        }
+        l.pictsave[static_cast<std::size_t>(i)]->visible = true;
+    }
+    pictsave->visible = true;
+}
 
 }  // namespace vis

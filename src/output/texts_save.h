@@ -1,0 +1,19 @@
+#pragma once
+
+// The saving operations' own texts.
+
+#include <string_view>
+
+namespace vis::txt {
+
+inline constexpr std::string_view kSaveFilter = "Images JPG (*.jpg)|*.jpg|Images (*.bmp)|*.bmp|";
+inline constexpr std::string_view kSaveAllFailed =
+    "Pb d'enregistrement, indiquer d'abord un chemin par défaut dans les options ...";
+// A single save with no capture chosen (after a deletion nothing is current).
+inline constexpr std::string_view kChooseCaptureFirst =
+    "Cliquez d'abord sur une vignette pour choisir la capture à enregistrer ...";
+// A single save whose file could not be written.
+inline constexpr std::string_view kSaveFailedStart = "Pb d'enregistrement, le fichier ";
+inline constexpr std::string_view kSaveFailedEnd = " n'a pas pu être écrit ...";
+
+}  // namespace vis::txt
