@@ -101,6 +101,17 @@ QImage contactSheet() {
     return sheet;
 }
 
+// A BMP holds no transparency: the program reads magenta as "not drawn".
+QImage keyedOnMagenta(const QImage& picture) {
+    QImage out(picture.size(), QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            out.setPixelColor(x, y, c.alpha() >= 128 ? QColor(c.red(), c.green(), c.blue()) : QColor(255, 0, 255));
+        }
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,6 +134,7 @@ int main(int argc, char** argv) {
     }
     out.image("toutbleu.bmp", fillerTile(), "BMP");
     out.image("cursor.png", selectionCursor(), "PNG");  // hot spot (15, 14)
+    out.image("cursor.bmp", keyedOnMagenta(selectionCursor()), "BMP");
     out.image("vistrelle.png", programIcon(48), "PNG");
     out.bytes("vistrelle.ico", icoFile({programIcon(48), programIcon(32), programIcon(16)}));
     out.image("collection.png", collectionIcon(32), "PNG");

@@ -16,6 +16,16 @@ namespace {
 constexpr int kVkEscape = 27;
 constexpr int kVkCopyPicture = 42;
 
+constexpr std::uint32_t kMagenta = 0xFFFF00FFu;
+
+// The cursor file marks the pixels not drawn in magenta.
+Bitmap transparentOnMagenta(const Bitmap& b) {
+    std::vector<std::uint32_t> px(b.data(), b.data() + static_cast<std::size_t>(b.width()) * b.height());
+    for (auto& p : px)
+        if (p == kMagenta) p = 0;
+    return Bitmap(b.width(), b.height(), std::move(px));
+}
+
 constexpr int kButtonWidth = 410;
 constexpr int kButtonHeight = 420;
 constexpr int kButtonTop = 20;
@@ -68,7 +78,9 @@ void FrmMain::build() {
     Picture1->onMouseDown = [this](const MouseEvent& e) { Picture1_MouseDown(e); };
     Picture1->onMouseMove = [this](const MouseEvent& e) { Picture1_MouseMove(e); };
     Picture1->onMouseUp = [this](const MouseEvent& e) { Picture1_MouseUp(e); };
-    Picture1->cursorPicture = loadDataPicture(std::string(txt::kCursorFile), 32, 32, 0);
+    // Without its file the custom cursor falls back to the cross-hair.
+    if (auto c = readBmp((std::filesystem::path(app.platform.paths.programFolder()) / txt::kCursorFile).string()))
+        Picture1->cursorPicture = transparentOnMagenta(*c);
     Picture1->hotSpotX = 15;
     Picture1->hotSpotY = 14;
 
