@@ -1,0 +1,123 @@
+#include "output/atomic_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace vis {
+
+std::filesystem::path utf8Path(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+namespace {
+
+#ifdef _WIN32
+int currentProcessId() { return _getpid(); }
+int openExclusive(const std::filesystem::path& p) {
+    return _wopen(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+bool writeAll(int fd, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+        const int n = _write(fd, data, chunk);
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+bool flushToDisk(int fd) { return _commit(fd) == 0; }
+bool closeFile(int fd) { return _close(fd) == 0; }
+void copyPermissions(int, const std::filesystem::path&) {}
+#else
+int currentProcessId() { return static_cast<int>(::getpid()); }
+int openExclusive(const std::filesystem::path& p) {
+    int fd;
+    do {
+        fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+bool writeAll(int fd, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+bool flushToDisk(int fd) {
+    int r;
+    do {
+        r = ::fsync(fd);
+    } while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+bool closeFile(int fd) { return ::close(fd) == 0 || errno == EINTR; }
+// Replacing a file keeps the access rights the user gave it.
+void copyPermissions(int fd, const std::filesystem::path& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)::fchmod(fd, st.st_mode & 07777);
+}
+#endif
+
+// A short name (a long target name plus a suffix could exceed the system's
+// limit) that no other writer picks: process id, a counter and the clock.
+std::filesystem::path temporaryName(const std::filesystem::path& target, int attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto ticks = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const std::string name = ".~vis" + std::to_string(currentProcessId()) + "-" + std::to_string(counter++) + "-" +
+                             std::to_string((ticks ^ static_cast<unsigned long long>(attempt) * 7919u) % 1000000u) +
+                             ".tmp";
+    return target.parent_path() / name;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::filesystem::path& target, std::span<const unsigned char> bytes) {
+    if (!target.has_filename()) return false;
+
+    std::filesystem::path temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = temporaryName(target, attempt);
+        fd = openExclusive(temp);
+        if (fd < 0 && errno != EEXIST) return false;  // no such folder, no right to write there...
+    }
+    if (fd < 0) return false;
+
+    copyPermissions(fd, target);
+    bool ok = writeAll(fd, bytes.data(), bytes.size()) && flushToDisk(fd);
+    ok = closeFile(fd) && ok;
+
+    std::error_code ec;
+    if (ok) {
+        std::filesystem::rename(temp, target, ec);  // replaces an older file in one step
+        ok = !ec;
+    }
+    if (!ok) std::filesystem::remove(temp, ec);
+    return ok;
+}
+
+bool writeFileAtomically(const std::filesystem::path& target, std::string_view text) {
+    return writeFileAtomically(
+        target, std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(text.data()), text.size()));
+}
+
+}  // namespace vis

@@ -1,0 +1,34 @@
+#pragma once
+
+// Shared by the DIB buffer and the BMP codec: the Windows 24-bit row layout
+// (bottom-up, blue-green-red, rows padded to 4 bytes). Not a public header.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/bitmap.h"
+
+namespace vis::detail {
+
+inline constexpr std::size_t paddedRow24(std::size_t width) { return (width * 3 + 3) & ~std::size_t{3}; }
+
+// Writes the picture's rows bottom row first, stride bytes apart; the padding
+// bytes at the end of each row are set to 0. dst holds stride * height bytes.
+inline void packBottomUpBgr24(const Bitmap& picture, unsigned char* dst, std::size_t stride) {
+    const int w = picture.width();
+    const int h = picture.height();
+    for (int y = 0; y < h; ++y) {
+        const std::uint32_t* src = picture.row(h - 1 - y);
+        unsigned char* out = dst + static_cast<std::size_t>(y) * stride;
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t c = src[x];
+            out[0] = static_cast<unsigned char>(c);
+            out[1] = static_cast<unsigned char>(c >> 8);
+            out[2] = static_cast<unsigned char>(c >> 16);
+            out += 3;
+        }
+        for (std::size_t pad = static_cast<std::size_t>(w) * 3; pad < stride; ++pad) *out++ = 0;
+    }
+}
+
+}  // namespace vis::detail

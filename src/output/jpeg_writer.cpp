@@ -1,0 +1,38 @@
+#include "output/jpeg_writer.h"
+
+#include <turbojpeg.h>
+
+#include <span>
+
+#include "output/atomic_file.h"
+
+namespace vis {
+
+namespace {
+
+struct Compressor {
+    tjhandle handle = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    ~Compressor() {
+        if (jpeg) tjFree(jpeg);
+        if (handle) tjDestroy(handle);
+    }
+};
+
+}  // namespace
+
+bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality) {
+    if (dib.isEmpty()) return false;
+    Compressor c;
+    if (!c.handle) return false;
+
+    // The DIB layout is taken as it is: bottom-up rows, blue-green-red,
+    // padded to BytesPerScanLine bytes.
+    if (tjCompress2(c.handle, dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(), dib.Height(), TJPF_BGR,
+                    &c.jpeg, &c.size, TJSAMP_420, quality, TJFLAG_BOTTOMUP) != 0)
+        return false;
+    return writeFileAtomically(utf8Path(path), std::span<const unsigned char>(c.jpeg, c.size));
+}
+
+}  // namespace vis
