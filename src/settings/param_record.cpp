@@ -1,0 +1,201 @@
+#include "settings/param_record.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/format.h"
+#include "settings/param_texts.h"
+
+namespace vis {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr int kMaxIntervalSeconds = 65;
+
+// The character at a 1-based position of the record.
+std::string at(const std::string& record, std::size_t pos, std::size_t n = 1) { return midChars(record, pos - 1, n); }
+
+// A lone digit reads as its value, anything else as 0.
+int digitValue(const std::string& c) { return c.size() == 1 && c[0] >= '0' && c[0] <= '9' ? c[0] - '0' : 0; }
+
+// The numeric value of a text read the lenient way the loader always has:
+// blanks and tabs are ignored, then an optional sign, digits and an optional
+// fraction; reading stops at anything else ("1a" is 1, "a1" is 0).
+double lenientValue(std::string_view s) {
+    std::string t;
+    for (char c : s)
+        if (c != ' ' && c != '\t') t += c;
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+    double v = 0;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') v = v * 10 + (t[i++] - '0');
+    if (i < t.size() && t[i] == '.') {
+        double scale = 0.1;
+        for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, scale /= 10) v += (t[i] - '0') * scale;
+    }
+    return negative ? -v : v;
+}
+
+// The interval box holds a whole number of seconds, blanks around allowed;
+// larger numbers saturate, they are limited to 65 anyway.
+std::optional<long> intervalSeconds(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    const auto last = text.find_last_not_of(' ');
+    long v = 0;
+    for (std::size_t i = first; i <= last; ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        v = std::min(v * 10 + (text[i] - '0'), 1000000L);
+    }
+    return v;
+}
+
+// Text that the file could not give back: a double quote ends a quoted field,
+// a line break ends the line.
+bool hasUnreadableChar(const std::string& s) {
+    return std::any_of(s.begin(), s.end(), [](char c) { return c == '"' || static_cast<unsigned char>(c) < 0x20; });
+}
+
+ParamGlobals globalsFrom(const std::string& record) {
+    ParamGlobals g;
+    g.ligneParam = record;
+    g.qualiteJpg = digitValue(at(record, 110)) * 10;
+    g.inclureFenetres = digitValue(at(record, 109));
+    g.prefixe = at(record, 111, 4);
+    g.toucheF = at(record, 115, 2);
+    return g;
+}
+
+}  // namespace
+
+std::string defaultDirectory(const std::string& documentsFolder, const std::string& homeFolder) {
+#ifdef _WIN32
+    (void)documentsFolder;
+    (void)homeFolder;
+    return kWindowsDefaultDirectory;
+#else
+    const auto fits = [](const std::string& d) {
+        return !d.empty() && charCount(d) <= kDirectoryLength && !hasUnreadableChar(d);
+    };
+    if (fits(documentsFolder)) return documentsFolder;
+    if (fits(homeFolder)) return homeFolder;
+    return {};
+#endif
+}
+
+std::string defaultRecord(const std::string& directory) {
+    return padRight(padRight(directory, kDirectoryLength) + kDefaultSettings, kRecordLength);
+}
+
+std::string readFirstField(std::string_view text) {
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+    text = text.substr(0, text.find_first_of("\r\n"));
+    const auto start = text.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return {};
+    text.remove_prefix(start);
+    if (text.front() == '"') {
+        text.remove_prefix(1);
+        return std::string(text.substr(0, text.find('"')));
+    }
+    return std::string(text.substr(0, text.find(',')));
+}
+
+std::string recordFromText(std::string_view text) { return padRight(readFirstField(text), kRecordLength); }
+
+std::optional<ParamSettings> decodeRecord(const std::string& ligneParam) {
+    const std::string record = padRight(ligneParam, kRecordLength);
+    ParamSettings s;
+    OptionsControls& c = s.controls;
+    c.Text1 = at(record, 1, kDirectoryLength);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string box = at(record, 107 + i);
+        if (box != "0" && box != "1" && box != "2") return std::nullopt;
+        c.Check1[i] = box[0] - '0';
+    }
+    c.Slider1 = digitValue(at(record, 110));
+    c.Slidtempo = digitValue(at(record, 117));
+    if (c.Slidtempo > 5) return std::nullopt;
+    c.Txtinterval = at(record, 105, 2);
+    c.Txtpref = at(record, 111, 4);
+    const std::string key = at(record, 115, 2);
+    c.Txttouche = key == "10" || key == "11" || key == "12" ? key : at(record, 115);
+
+    // Only positions 105-106 count; the timer cannot take more than 65 s.
+    const double seconds = lenientValue(c.Txtinterval);
+    if (seconds > kMaxIntervalSeconds || seconds < 0) return std::nullopt;
+
+    s.globals = globalsFrom(record);
+    s.globals.tempo = c.Slidtempo / 10.0;
+    s.globals.TimPeriodInterval = static_cast<int>(std::lround(seconds * 1000));
+    return s;
+}
+
+OptionsProblem checkOptions(const OptionsControls& c) {
+    if (charCount(c.Txtpref) < 4) return OptionsProblem::PrefixTooShort;
+    static constexpr std::string_view kKeys[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
+    if (std::find(std::begin(kKeys), std::end(kKeys), c.Txttouche) == std::end(kKeys))
+        return OptionsProblem::InvalidKey;
+    if (!intervalSeconds(c.Txtinterval)) return OptionsProblem::InvalidInterval;
+    // Only what is stored matters: a quote past the 100th character is cut off.
+    if (hasUnreadableChar(leftChars(c.Text1, kDirectoryLength))) return OptionsProblem::InvalidDirectory;
+    if (hasUnreadableChar(leftChars(c.Txtpref, 4))) return OptionsProblem::InvalidPrefix;
+    return OptionsProblem::None;
+}
+
+const char* problemMessage(OptionsProblem p) {
+    switch (p) {
+        case OptionsProblem::None:
+            return "";
+        case OptionsProblem::PrefixTooShort:
+            return kMsgPrefixeLongueur;
+        case OptionsProblem::InvalidKey:
+            return kMsgToucheInvalide;
+        case OptionsProblem::InvalidInterval:
+            return kMsgIntervalleInvalide;
+        case OptionsProblem::InvalidDirectory:
+            return kMsgRepertoireInvalide;
+        case OptionsProblem::InvalidPrefix:
+            return kMsgPrefixeInvalide;
+    }
+    return "";
+}
+
+std::optional<ParamGlobals> buildRecord(const OptionsControls& c) {
+    if (checkOptions(c) != OptionsProblem::None) return std::nullopt;
+
+    // Limiting before formatting keeps six digits whatever was typed; the
+    // stored value and the timer are the same as limiting afterwards.
+    const int seconds = static_cast<int>(std::min(*intervalSeconds(c.Txtinterval), long{kMaxIntervalSeconds}));
+    char interval[32];
+    std::snprintf(interval, sizeof interval, "%06d", seconds);
+
+    // The sliders cannot leave their ranges; clamping keeps one digit each
+    // should a caller pass more.
+    const int slidtempo = std::clamp(c.Slidtempo, 0, 5);
+    const std::string quality = std::to_string(c.Slider1);
+
+    std::string record = padRight(c.Text1, kDirectoryLength) + interval;
+    for (int box : c.Check1) record += box != 0 ? '1' : '0';
+    record += quality.back();
+    record += leftChars(c.Txtpref, 4);
+    record += padRight(c.Txttouche, 2);
+    record += static_cast<char>('0' + slidtempo);
+    record = padRight(record, kRecordLength);
+
+    ParamGlobals g = globalsFrom(record);
+    g.TimPeriodInterval = seconds * 1000;
+    g.tempo = slidtempo / 10.0;
+    return g;
+}
+
+bool recordNeedsQuotes(const std::string& ligneParam) {
+    if (ligneParam.find(',') != std::string::npos) return true;
+    if (ligneParam.empty()) return false;
+    return ligneParam.front() == ' ' || ligneParam.front() == '\t' ||
+           std::string_view(ligneParam).substr(0, kByteOrderMark.size()) == kByteOrderMark;
+}
+
+}  // namespace vis

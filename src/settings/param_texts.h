@@ -1,0 +1,25 @@
+#pragma once
+
+// Every message about the settings file and the Options checks, in one place.
+
+namespace vis {
+
+// Settings file, load or save failed.
+inline constexpr char kMsgParamEndommage[] =
+    "Votre fichier paramètres est sans doute endommagé; voulez-vous régénérer les paramètres pat défaut ?";
+inline constexpr char kMsgParamRestaures[] =
+    "Paramètres restaurés avec les valeurs par défaut, vous devez relancer le programme ..";
+
+// Options window, OK button checks (in the order they are made).
+inline constexpr char kMsgPrefixeLongueur[] = "Longueur préfixe doit être égal à 4 !!";
+inline constexpr char kMsgToucheInvalide[] = "Numéro de touche de fonction invalide";
+// A negative, fractional or non-numeric interval would break the record's layout.
+inline constexpr char kMsgIntervalleInvalide[] =
+    "Intervalle invalide : indiquer un nombre entier de secondes (0 à 65) !!";
+// A double quote or a line break cannot be read back from param.txt.
+inline constexpr char kMsgRepertoireInvalide[] =
+    "Répertoire invalide : les guillemets (\") et les retours à la ligne ne sont pas admis !!";
+inline constexpr char kMsgPrefixeInvalide[] =
+    "Préfixe invalide : les guillemets (\") et les retours à la ligne ne sont pas admis !!";
+
+}  // namespace vis
