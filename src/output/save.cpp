@@ -91,8 +91,8 @@ void FrmMain::EnregistrerTout(bool& savOk) {
         // system: it takes the failure path, which asks for a folder.
         bool ok = folder.has_value() && !folder->empty();
         if (ok) {
-            const std::string name = nomLibre(nomAutomatique(*folder, g.prefixe, t, i, bmp ? ".bmp" : ".jpg"));
-            ok = ecrireImage(l.Image1[static_cast<std::size_t>(i)]->picture, name, bmp);
+            const std::string fichier = nomLibre(nomAutomatique(*folder, g.prefixe, t, i, bmp ? ".bmp" : ".jpg"));
+            ok = ecrireImage(l.Image1[static_cast<std::size_t>(i)]->picture, fichier, bmp);
         }
         if (!ok) {
             app.platform.messages.show(std::string(txt::kSaveAllFailed), MsgButtons::Ok, MsgIcon::Exclamation);

@@ -7,6 +7,7 @@
 #include "capture/program.h"
 #include "collection/flistimages.h"
 #include "settings/options.h"
+#include "settings/param_file.h"
 #include "support/sim_platform.h"
 
 namespace vis::sim {
@@ -17,7 +18,15 @@ class ProgramTest : public ::testing::Test {
 protected:
     explicit ProgramTest(int widthPx = 1024, int heightPx = 768) : sim(widthPx, heightPx) {}
 
-    void SetUp() override { start(); }
+    void SetUp() override {
+        writeSettings(defaultRecord(sim.paths.documents));
+        start();
+    }
+
+    // param.txt in the program's folder, holding this record.
+    void writeSettings(const std::string& record) {
+        ASSERT_TRUE(saveParamFile(std::filesystem::path(sim.paths.program) / "param.txt", record));
+    }
 
     void start() {
         platform = std::make_unique<Platform>(sim.platform());
