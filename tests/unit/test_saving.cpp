@@ -1,0 +1,287 @@
+// Saving one capture through the dialog, and all of them under automatic names.
+
+#include <turbojpeg.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "output/bmp_codec.h"
+#include "output/naming.h"
+#include "platform/format.h"
+#include "support/program_fixture.h"
+
+namespace vis::sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Width and height of a JPEG file, or (-1, -1).
+std::pair<int, int> jpegSize(const fs::path& p) {
+    const std::string bytes = contents(p);
+    tjhandle h = tjInitDecompress();
+    int w = -1, hh = -1, sub = 0, cs = 0;
+    if (tjDecompressHeader3(h, reinterpret_cast<const unsigned char*>(bytes.data()),
+                            static_cast<unsigned long>(bytes.size()), &w, &hh, &sub, &cs) != 0)
+        w = hh = -1;
+    tjDestroy(h);
+    return {w, hh};
+}
+
+std::vector<std::string> filesIn(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(SaveNaming, NextProposal) {
+    struct Case {
+        const char* saved;
+        const char* proposed;  // nullptr: the dialog keeps the name returned
+        int numFichier;
+    };
+    const Case cases[] = {
+        {"C:\\Images\\Capture01.jpg", "C:\\Images\\Capture02.jpg", 2},
+        {"C:\\Images\\ecran.jpg", "C:\\Images\\ecran01.jpg", 1},
+        {"C:\\Images\\Capture99.jpg", "C:\\Images\\Capture100.jpg", 100},
+        {"C:\\Images\\Capture100.jpg", "C:\\Images\\Capture101.jpg", 1},
+        {"C:\\x\\photo.jpeg", "C:\\x\\photo.01jpeg", 1},
+        {"/home/u/écran05.jpg", "/home/u/écran06.jpg", 6},
+        {"ab.jpg", nullptr, 1},      // 6 characters
+        {"/tmp/noext", nullptr, 1},  // no dot
+        {"a.bcdefgh", nullptr, 1},   // dot too near the start
+    };
+    for (const Case& c : cases) {
+        int num = 1;
+        const auto p = propositionSuivante(c.saved, num);
+        if (c.proposed) {
+            ASSERT_TRUE(p.has_value()) << c.saved;
+            EXPECT_EQ(*p, c.proposed) << c.saved;
+        } else {
+            EXPECT_FALSE(p.has_value()) << c.saved;
+        }
+        EXPECT_EQ(num, c.numFichier) << c.saved;
+    }
+}
+
+TEST(SaveNaming, AutomaticNames) {
+    EXPECT_EQ(horodatage({9, 5, 3}), "90503");
+    EXPECT_EQ(horodatage({14, 22, 32}), "142232");
+    EXPECT_EQ(horodatage({0, 0, 7}), "7");
+    const std::string sep(1, kPathSeparator);
+    EXPECT_EQ(nomAutomatique("/tmp/x", "Capt", {9, 5, 3}, 3, ".jpg"), "/tmp/x" + sep + "Capt-905033.jpg");
+    EXPECT_EQ(nomAutomatique("C:\\Mes captures", "Capt", {14, 22, 32}, 3, ".bmp"),
+              "C:\\Mes captures" + sep + "Capt-1422323.bmp");
+    // The folder field ends at the first pair of blanks.
+    EXPECT_EQ(dossierParDefaut(std::string("C:\\Mes captures") + std::string(85, ' ') + "0000101007Capt11 1"),
+              "C:\\Mes captures");
+    EXPECT_EQ(dossierParDefaut(std::string(100, ' ') + "x"), "");
+    EXPECT_EQ(nomAutomatique("", "Capt", {0, 0, 7}, 1, ".jpg"), sep + "Capt-71.jpg");
+    EXPECT_FALSE(dossierParDefaut("C:\\a b c").has_value());
+    EXPECT_EQ(dossierDe("/home/u/x.jpg"), "/home/u");
+    EXPECT_EQ(dossierDe("x.jpg"), "");
+}
+
+class SavingTest : public ProgramTest {
+protected:
+    fs::path dir() const { return fs::path(sim.paths.documents); }
+    std::string at(const std::string& name) const { return (dir() / name).string(); }
+    Control& mark(int i) { return *liste().pictsave[static_cast<std::size_t>(i)]; }
+    void region() { captureRegion(1500, 1500, 4500, 3000); }  // 200 x 100 pixels
+};
+
+TEST_F(SavingTest, NothingToSaveShowsNoDialog) {
+    main().bouton_Click(4);
+    EXPECT_TRUE(sim.dialogs.saveRequests.empty());
+    bool ok = true;
+    main().EnregistrerTout(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(main().pictsave->visible);
+    EXPECT_TRUE(filesIn(dir()).empty());
+}
+
+TEST_F(SavingTest, FirstSaveThenTheNextNameInTheSameFolder) {
+    region();
+    sim.dialogs.saveAnswers = {at("Capture01.jpg")};
+    main().bouton_Click(4);
+    ASSERT_EQ(sim.dialogs.saveRequests.size(), 1u);
+    const FileDialogRequest& first = sim.dialogs.saveRequests[0];
+    EXPECT_EQ(first.fileName, "Capture01");
+    EXPECT_EQ(first.initialFolder, sim.paths.documents);  // the settings folder, first 70 characters
+    EXPECT_EQ(first.filter, "Images JPG (*.jpg)|*.jpg|Images (*.bmp)|*.bmp|");
+    EXPECT_EQ(jpegSize(dir() / "Capture01.jpg"), std::make_pair(200, 100));
+    EXPECT_TRUE(main().pictsave->visible);
+    EXPECT_TRUE(mark(1).visible);
+    EXPECT_EQ(main().dossierSauvegarde, sim.paths.documents);
+
+    region();
+    EXPECT_FALSE(main().pictsave->visible);  // a new region hides the main marker
+    sim.dialogs.saveAnswers = {std::nullopt};  // cancelled
+    main().menu("Mnuenregistrer").onClick();
+    ASSERT_EQ(sim.dialogs.saveRequests.size(), 2u);
+    EXPECT_EQ(sim.dialogs.saveRequests[1].fileName, at("Capture02.jpg"));
+    EXPECT_EQ(sim.dialogs.saveRequests[1].initialFolder, sim.paths.documents);
+    EXPECT_FALSE(mark(2).visible);
+    EXPECT_EQ(filesIn(dir()), std::vector<std::string>{"Capture01.jpg"});
+}
+
+TEST_F(SavingTest, InitialFolderIsTheFirstSeventyCharactersOfTheSetting) {
+    region();
+    prog->options().Text1->caption = std::string(75, 'd');
+    main().Enregistrer();
+    ASSERT_EQ(sim.dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(sim.dialogs.saveRequests[0].initialFolder, std::string(70, 'd'));
+}
+
+TEST_F(SavingTest, BmpOnlyForLowerCaseBmp) {
+    region();
+    sim.dialogs.saveAnswers = {at("a.bmp"), at("b.BMP")};
+    main().Enregistrer();
+    main().Enregistrer();
+    const auto a = readBmp(at("a.bmp"));
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(a->width(), 200);
+    EXPECT_EQ(a->pixel(0, 0), screenPixel(100, 100));
+    // Any other case takes the JPEG path, straight into the target.
+    EXPECT_EQ(jpegSize(dir() / "b.BMP"), std::make_pair(200, 100));
+}
+
+TEST_F(SavingTest, NoIntermediateFileNextToTheTarget) {
+    region();
+    std::ofstream(dir() / "shot.bmp") << "keep me";
+    sim.dialogs.saveAnswers = {at("shot.jpg")};
+    main().Enregistrer();
+    EXPECT_EQ(contents(dir() / "shot.bmp"), "keep me");
+    EXPECT_EQ(jpegSize(dir() / "shot.jpg"), std::make_pair(200, 100));
+    EXPECT_EQ(filesIn(dir()), (std::vector<std::string>{"shot.bmp", "shot.jpg"}));
+}
+
+TEST_F(SavingTest, ReplaceQuestion) {
+    region();
+    std::ofstream(dir() / "old.jpg") << "old";
+    sim.dialogs.saveAnswers = {at("old.jpg"), at("old.jpg")};
+    sim.messages.answers = {MsgResult::No, MsgResult::Yes};
+    main().Enregistrer();
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text, "Le fichier " + at("old.jpg") + " existe déjà; voulez-vous le remplacer ?");
+    EXPECT_EQ(sim.messages.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(sim.messages.shown[0].icon, MsgIcon::Question);
+    EXPECT_EQ(contents(dir() / "old.jpg"), "old");
+    EXPECT_FALSE(main().pictsave->visible);
+    EXPECT_FALSE(mark(1).visible);
+    main().Enregistrer();
+    EXPECT_EQ(jpegSize(dir() / "old.jpg"), std::make_pair(200, 100));
+    EXPECT_TRUE(mark(1).visible);
+}
+
+TEST_F(SavingTest, AFailedWriteIsReportedAndMarksNothing) {
+    region();
+    sim.dialogs.saveAnswers = {at("missing/folder/x.jpg")};
+    main().Enregistrer();
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text,
+              "Pb d'enregistrement, le fichier " + at("missing/folder/x.jpg") + " n'a pas pu être écrit ...");
+    EXPECT_EQ(sim.messages.shown[0].icon, MsgIcon::Exclamation);
+    EXPECT_FALSE(main().pictsave->visible);
+    EXPECT_FALSE(mark(1).visible);
+    EXPECT_TRUE(main().dossierSauvegarde.empty());
+}
+
+TEST_F(SavingTest, NameWithoutExtensionIsStillSaved) {
+    region();
+    sim.dialogs.saveAnswers = {at("sansextension"), std::nullopt};
+    main().Enregistrer();
+    EXPECT_EQ(jpegSize(dir() / "sansextension"), std::make_pair(200, 100));
+    main().Enregistrer();
+    EXPECT_EQ(sim.dialogs.saveRequests[1].fileName, at("sansextension"));
+}
+
+TEST_F(SavingTest, NoCurrentCaptureAsksToChooseOne) {
+    region();
+    region();
+    main().SuppVignette();  // nothing is current now
+    main().Enregistrer();
+    EXPECT_TRUE(sim.dialogs.saveRequests.empty());
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text, "Cliquez d'abord sur une vignette pour choisir la capture à enregistrer ...");
+}
+
+TEST_F(SavingTest, SaveAllWritesJpegUnderAutomaticNamesAndSkipsSavedOnes) {
+    region();
+    main().bouton_Click(1);
+    region();
+    mark(2).visible = true;
+    sim.clock.time = {9, 5, 3};
+    main().bouton_Click(5);
+    EXPECT_EQ(filesIn(dir()), (std::vector<std::string>{"Capt-905031.jpg", "Capt-905033.jpg"}));
+    EXPECT_EQ(jpegSize(dir() / "Capt-905031.jpg"), std::make_pair(200, 100));
+    EXPECT_TRUE(mark(1).visible);
+    EXPECT_TRUE(mark(3).visible);
+    EXPECT_TRUE(main().pictsave->visible);
+    // Everything saved: nothing more is written.
+    main().menu("Mnuenregistrertout").onClick();
+    EXPECT_EQ(filesIn(dir()).size(), 2u);
+}
+
+TEST_F(SavingTest, SaveAllInBmpSeries) {
+    prog->options().Check1[1]->value = 1;
+    main().bouton_Click(1);
+    sim.clock.time = {14, 22, 32};
+    bool ok = true;
+    main().EnregistrerTout(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(filesIn(dir()), std::vector<std::string>{"Capt-1422321.bmp"});
+    const auto b = readBmp(at("Capt-1422321.bmp"));
+    ASSERT_TRUE(b.has_value());
+    EXPECT_EQ(b->width(), 1024);
+    EXPECT_EQ(b->pixel(1023, 767), screenPixel(1023, 767));
+}
+
+TEST_F(SavingTest, SaveAllNeverReplacesAFile) {
+    region();
+    sim.clock.time = {9, 5, 3};
+    std::ofstream(dir() / "Capt-905031.jpg") << "older";
+    main().bouton_Click(5);
+    EXPECT_EQ(contents(dir() / "Capt-905031.jpg"), "older");
+    EXPECT_EQ(jpegSize(dir() / "Capt-905031_2.jpg"), std::make_pair(200, 100));
+}
+
+TEST_F(SavingTest, SaveAllFailureAsksForAFolder) {
+    struct Case {
+        std::string record;
+        const char* why;
+    };
+    const std::string tail = "0200001007Capt111   ";
+    const Case cases[] = {
+        {padRight(sim.paths.documents + "/absent", 100) + tail, "missing folder"},
+        {std::string(sim.paths.documents + "/x").append(120 - sim.paths.documents.size() - 2, 'x'), "no pair of blanks"},
+        {std::string(100, ' ') + tail, "blank folder"},
+    };
+    for (const Case& c : cases) {
+        region();
+        prog->g.ligneParam = c.record;
+        sim.messages.shown.clear();
+        prog->options().hide();
+        main().pictsave->visible = false;
+        bool ok = true;
+        main().EnregistrerTout(ok);
+        EXPECT_FALSE(ok) << c.why;
+        ASSERT_EQ(sim.messages.shown.size(), 1u) << c.why;
+        EXPECT_EQ(sim.messages.shown[0].text,
+                  "Pb d'enregistrement, indiquer d'abord un chemin par défaut dans les options ...");
+        EXPECT_EQ(sim.messages.shown[0].icon, MsgIcon::Exclamation);
+        EXPECT_TRUE(prog->options().visible) << c.why;
+        EXPECT_TRUE(sim.windows.modalShown.empty()) << c.why;  // shown modeless
+        EXPECT_FALSE(main().pictsave->visible) << c.why;
+        EXPECT_FALSE(mark(g().nbCaptures).visible) << c.why;
+    }
+    EXPECT_TRUE(filesIn(dir()).empty());
+}
+
+}  // namespace
+}  // namespace vis::sim
