@@ -3,14 +3,18 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <system_error>
 
 #ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
 #include <fcntl.h>
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -43,6 +47,9 @@ bool writeAll(int fd, const unsigned char* data, std::size_t size) {
 bool flushToDisk(int fd) { return _commit(fd) == 0; }
 bool closeFile(int fd) { return _close(fd) == 0; }
 void copyPermissions(int, const std::filesystem::path&) {}
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
 #else
 int currentProcessId() { return static_cast<int>(::getpid()); }
 int openExclusive(const std::filesystem::path& p) {
@@ -75,6 +82,10 @@ void copyPermissions(int fd, const std::filesystem::path& target) {
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)::fchmod(fd, st.st_mode & 07777);
 }
+// One step: at every moment the target is either the old file or the new one.
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
 #endif
 
 // A short name (a long target name plus a suffix could exceed the system's
@@ -106,12 +117,11 @@ bool writeFileAtomically(const std::filesystem::path& target, std::span<const un
     bool ok = writeAll(fd, bytes.data(), bytes.size()) && flushToDisk(fd);
     ok = closeFile(fd) && ok;
 
-    std::error_code ec;
-    if (ok) {
-        std::filesystem::rename(temp, target, ec);  // replaces an older file in one step
-        ok = !ec;
+    ok = ok && replaceFile(temp, target);
+    if (!ok) {
+        std::error_code ec;
+        std::filesystem::remove(temp, ec);
     }
-    if (!ok) std::filesystem::remove(temp, ec);
     return ok;
 }
 
