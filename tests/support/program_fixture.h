@@ -31,9 +31,13 @@ protected:
     void start() {
         platform = std::make_unique<Platform>(sim.platform());
         prog = std::make_unique<Program>(*platform);
-        prog->start();
-        // Let the start hint slide in and the settings load.
-        sim.windows.advance(2.0);
+        try {
+            prog->start();
+            // Let the start hint slide in and the settings load.
+            sim.windows.advance(2.0);
+        } catch (const ProgramExited&) {
+            // The program ended (a damaged settings file); exitCode tells.
+        }
     }
 
     FrmMain& main() { return prog->frmMain(); }

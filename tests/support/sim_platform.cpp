@@ -91,7 +91,12 @@ void SimWindowSystem::fire(Timer& t) {
     if (running_.count(&t) || !t.onTick) return;
     running_.insert(&t);
     auto tick = t.onTick;  // the handler may unload the window that owns the timer
-    tick();
+    try {
+        tick();
+    } catch (...) {
+        running_.erase(&t);
+        throw;
+    }
     running_.erase(&t);
 }
 
@@ -139,6 +144,7 @@ void SimWindowSystem::popupMenu(Window&, MenuEntry& menu) {
 void SimWindowSystem::exitProgram(int code) {
     exitCode = code;
     p_.trace.push_back("exit " + std::to_string(code));
+    throw ProgramExited{code};
 }
 
 MsgResult SimMessages::show(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
