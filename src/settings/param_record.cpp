@@ -91,11 +91,17 @@ std::string defaultRecord(const std::string& directory) {
 }
 
 std::string readFirstField(std::string_view text) {
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
     text = text.substr(0, text.find_first_of("\r\n"));
-    const auto start = text.find_first_not_of(" \t");
-    if (start == std::string_view::npos) return {};
-    text.remove_prefix(start);
+    // A byte-order mark (an editor's) is skipped like a blank.
+    while (!text.empty()) {
+        if (text.front() == ' ' || text.front() == '\t')
+            text.remove_prefix(1);
+        else if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+            text.remove_prefix(kByteOrderMark.size());
+        else
+            break;
+    }
+    if (text.empty()) return {};
     if (text.front() == '"') {
         text.remove_prefix(1);
         return std::string(text.substr(0, text.find('"')));

@@ -24,13 +24,13 @@ inline constexpr char kWindowsDefaultDirectory[] = "C:\\Documents and settings\\
 // What the Options window's controls hold: loaded from the record, and read
 // back by its OK button to build a new one.
 struct OptionsControls {
-    std::string Text1;                // directory; 100 characters with trailing blanks when loaded
-    std::array<int, 3> Check1{};      // pasCent, serieBmp, inclureFenetres: 0 unchecked, 1 checked, 2 greyed
-    int Slider1 = 0;                  // JPEG quality digit, 0-9
-    int Slidtempo = 0;                // capture delay in tenths of a second, 0-5
-    std::string Txtinterval;          // periodic interval in seconds, as text
-    std::string Txtpref;              // file-name prefix
-    std::string Txttouche;            // function-key number, "1" to "12"
+    std::string Text1;            // directory; 100 characters with trailing blanks when loaded
+    std::array<int, 3> Check1{};  // pasCent, serieBmp, inclureFenetres: 0 unchecked, 1 checked, 2 greyed
+    int Slider1 = 0;              // JPEG quality digit, 0-9
+    int Slidtempo = 0;            // capture delay in tenths of a second, 0-5
+    std::string Txtinterval;      // periodic interval in seconds, as text
+    std::string Txtpref;          // file-name prefix
+    std::string Txttouche;        // function-key number, "1" to "12"
 
     bool operator==(const OptionsControls&) const = default;
 };
@@ -65,7 +65,7 @@ std::string defaultRecord(const std::string& directory);
 // The reading rule: the first field of the first line. Leading blanks and
 // tabs are skipped; a field that opens with a double quote runs to the next
 // double quote (dropped), otherwise to the first comma or the end of the line.
-// A byte-order mark in front of the text is ignored.
+// Byte-order marks among the leading blanks are skipped with them.
 std::string readFirstField(std::string_view text);
 // The first field stored as the record: blank-padded or cut to 120 characters.
 std::string recordFromText(std::string_view text);

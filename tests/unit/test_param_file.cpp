@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <string>
 
 #include "platform/format.h"
@@ -23,7 +23,8 @@ class ParamFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         static int n = 0;
-        dir_ = fs::temp_directory_path() / ("vis_param_" + std::to_string(std::random_device{}()) + "_" + std::to_string(++n));
+        dir_ = fs::temp_directory_path() /
+               ("vis_param_" + std::to_string(std::random_device{}()) + "_" + std::to_string(++n));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         file_ = dir_ / "param.txt";
@@ -178,10 +179,10 @@ TEST(FileText, Utf8KeptAndOtherBytesTakenAsWindows1252) {
     EXPECT_EQ(textFromFileBytes("été €"), "été €");
 #ifndef _WIN32
     EXPECT_EQ(textFromFileBytes("\x80\x81\x8A\x9F\xA0\xE9\xFF"), "€\u0081ŠŸ\u00A0éÿ");
-    EXPECT_EQ(textFromFileBytes("\xC0\xAF"), "À¯");           // overlong: not UTF-8
+    EXPECT_EQ(textFromFileBytes("\xC0\xAF"), "À¯");            // overlong: not UTF-8
     EXPECT_EQ(textFromFileBytes("\xED\xA0\x80"), "í\u00A0€");  // a surrogate: not UTF-8
-    EXPECT_EQ(textFromFileBytes("a\xC3"), "aÃ");              // cut short
-    EXPECT_EQ(textFromFileBytes("é\xE9"), "éé");              // mixed, each byte on its own
+    EXPECT_EQ(textFromFileBytes("a\xC3"), "aÃ");               // cut short
+    EXPECT_EQ(textFromFileBytes("é\xE9"), "éé");               // mixed, each byte on its own
     EXPECT_EQ(fileBytesFromText("été"), "été");
 #endif
 }

@@ -10,6 +10,7 @@ namespace vis {
 namespace {
 
 const std::string kWinDir = kWindowsDefaultDirectory;
+const std::string kBom = "\xEF\xBB\xBF";
 
 // The record of the default settings with one or more positions replaced.
 std::string defaultWith(std::size_t pos, const std::string& text) {
@@ -58,7 +59,8 @@ TEST(ParamRecord, ShortOrLongRecordIsPaddedOrCutTo120) {
 
 TEST(ParamRecord, DamagedRecordsFail) {
     for (std::size_t pos : {107u, 108u, 109u}) {
-        for (const char* bad : {"3", "9", " ", "a", "-"}) EXPECT_FALSE(decodeRecord(defaultWith(pos, bad))) << pos << bad;
+        for (const char* bad : {"3", "9", " ", "a", "-"})
+            EXPECT_FALSE(decodeRecord(defaultWith(pos, bad))) << pos << bad;
     }
     for (const char* bad : {"6", "7", "9"}) EXPECT_FALSE(decodeRecord(defaultWith(117, bad))) << bad;
     for (const char* bad : {"70", "66", "99", "-1", "-9"}) EXPECT_FALSE(decodeRecord(defaultWith(105, bad))) << bad;
@@ -83,7 +85,7 @@ TEST(ParamRecord, LenientDigitsAndGreyedBoxes) {
     EXPECT_DOUBLE_EQ(s->globals.tempo, 0.0);
 
     const std::pair<const char*, int> intervals[] = {{"65", 65000}, {"05", 5000}, {" 5", 5000}, {"5a", 5000},
-                                                     {"a5", 0},     {".5", 500},   {"-0", 0}};
+                                                     {"a5", 0},     {".5", 500},  {"-0", 0}};
     for (const auto& [text, ms] : intervals) {
         s = decodeRecord(defaultWith(105, text));
         ASSERT_TRUE(s) << text;
@@ -136,11 +138,12 @@ TEST(ReadingRule, FirstFieldOfTheFirstLine) {
     EXPECT_EQ(readFirstField(" \t abc def \r\n"), "abc def ");
     EXPECT_EQ(readFirstField("\"  a,b  \",c"), "  a,b  ");  // quotes keep blanks and commas
     EXPECT_EQ(readFirstField("  \"abc\"def"), "abc");
-    EXPECT_EQ(readFirstField("\"abc\r\n\"def"), "abc");      // a missing closing quote ends with the line
-    EXPECT_EQ(readFirstField("ab\"c,d"), "ab\"c");           // a quote inside an unquoted field is kept
+    EXPECT_EQ(readFirstField("\"abc\r\n\"def"), "abc");  // a missing closing quote ends with the line
+    EXPECT_EQ(readFirstField("ab\"c,d"), "ab\"c");       // a quote inside an unquoted field is kept
     EXPECT_EQ(readFirstField("\nabc"), "");
     EXPECT_EQ(readFirstField("abc\rdef"), "abc");
-    EXPECT_EQ(readFirstField("\xEF\xBB\xBF" "abc"), "abc");  // byte-order mark of a file saved by an editor
+    EXPECT_EQ(readFirstField(kBom + "abc"), "abc");  // byte-order mark of a file saved by an editor
+    EXPECT_EQ(readFirstField(" " + kBom + "\t" + kBom + "\"a\"b"), "a");
     EXPECT_EQ(readFirstField(""), "");
     EXPECT_EQ(recordFromText("\"x\"\r\n"), "x" + std::string(119, ' '));
     EXPECT_EQ(recordFromText(std::string(130, 'y')), std::string(120, 'y'));
@@ -186,7 +189,7 @@ TEST(RecordBuild, FieldsAtTheirPlaces) {
 
 TEST(RecordBuild, IntervalIsLimitedTo65Seconds) {
     const std::tuple<const char*, const char*, int> cases[] = {
-        {"120", "000065", 65000}, {"65", "000065", 65000}, {"64", "000064", 64000}, {"0", "000000", 0},
+        {"120", "000065", 65000},    {"65", "000065", 65000},     {"64", "000064", 64000},  {"0", "000000", 0},
         {"999999", "000065", 65000}, {"0000007", "000007", 7000}, {" 12 ", "000012", 12000}};
     for (const auto& [text, stored, ms] : cases) {
         OptionsControls c = defaultControls();
@@ -273,7 +276,7 @@ TEST(RecordQuoting, OnlyWhenTheUnquotedFieldWouldBeCut) {
     EXPECT_TRUE(recordNeedsQuotes(defaultRecord("D:\\Photos, 2006")));
     EXPECT_TRUE(recordNeedsQuotes(defaultRecord(" D:\\Photos")));
     EXPECT_TRUE(recordNeedsQuotes(defaultRecord("\tD:\\Photos")));
-    EXPECT_TRUE(recordNeedsQuotes(defaultRecord("\xEF\xBB\xBF" "D:\\Photos")));
+    EXPECT_TRUE(recordNeedsQuotes(defaultRecord(kBom + "D:\\Photos")));
 
     // A comma in the prefix must not cut the record either.
     OptionsControls c = defaultControls();
