@@ -109,3 +109,41 @@ TEST_F(ToolbarTest, MenusEnableCaptureEntriesOnlyWithCaptures) {
 
 }  // namespace
 }  // namespace vis::sim
+
+#ifdef VIS_DATA_DIR
+namespace vis::sim {
+namespace {
+
+class DataFilesTest : public ProgramTest {
+protected:
+    // The built data files, copied to the simulated program's folder.
+    void SetUp() override {
+        for (const auto& e : std::filesystem::directory_iterator(VIS_DATA_DIR))
+            if (e.path().extension() == ".bmp" || e.path().extension() == ".wav")
+                std::filesystem::copy_file(e.path(), std::filesystem::path(sim.paths.program) / e.path().filename());
+        ProgramTest::SetUp();
+    }
+};
+
+TEST_F(DataFilesTest, ToolbarCursorAndMarkerComeFromTheDataFiles) {
+    FrmMain& m = main();
+    ASSERT_EQ(m.imageList1.size(), 35u);
+    // Drawn pictures, not the plain stand-in tiles.
+    const Bitmap& cam = m.imageList1[1];
+    EXPECT_EQ(cam.width(), 27);
+    EXPECT_EQ(cam.height(), 28);
+    EXPECT_NE(cam.pixel(13, 14), cam.pixel(0, 0));
+    EXPECT_EQ(m.bouton(40).picture.width(), 27);
+    const Bitmap& cursor = m.Picture1->cursorPicture;
+    ASSERT_EQ(cursor.width(), 32);
+    EXPECT_EQ(cursor.pixel(0, 0) >> 24, 0u);        // a corner is not drawn
+    EXPECT_EQ(cursor.pixel(15, 14) >> 24, 0xFFu);   // the hot spot is
+    EXPECT_EQ(m.pictsave->picture.width(), 16);
+    EXPECT_EQ(m.pictsave->picture.height(), 15);
+    main().bouton_Click(0);
+    EXPECT_EQ(prog->fcam().Imagecam->picture.width(), 120);
+}
+
+}  // namespace
+}  // namespace vis::sim
+#endif
