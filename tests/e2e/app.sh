@@ -1,0 +1,64 @@
+# Starting a private copy of the program for one end-to-end script (sourced
+# after lib.sh). Needs VIS_EXE and VIS_TMP, as set by run_with_display.sh.
+
+APP_DIR=$VIS_TMP/app
+OUT_DIR=$VIS_TMP/out
+APP_PID=
+
+# start_app: copies the program's folder with a param.txt whose save folder
+# is $OUT_DIR, starts it and prints the main window's id once it is up.
+start_app() {
+    mkdir -p "$APP_DIR" "$OUT_DIR"
+    cp -r "$(dirname "$VIS_EXE")"/. "$APP_DIR"/
+    printf '%-100s%s\r\n' "$OUT_DIR" "0200001007Capt111   " >"$APP_DIR/param.txt"
+    "$APP_DIR/vistrelle" >"$VIS_TMP/app.log" 2>&1 &
+    APP_PID=$!
+    trap stop_app EXIT
+    local id
+    id=$(wait_for_window '^Vistrelle \.\.\.$' 20) || { cat "$VIS_TMP/app.log" >&2; return 1; }
+    # Let the start hint finish and the settings load.
+    sleep 1
+    echo "$id"
+}
+
+stop_app() {
+    [[ -n $APP_PID ]] && kill "$APP_PID" 2>/dev/null
+    wait "$APP_PID" 2>/dev/null
+    APP_PID=
+}
+
+# wait_for_title ID REGEX TIMEOUT: waits until the window's title matches.
+wait_for_title() {
+    local id=$1 regex=$2 timeout=${3:-10}
+    local deadline=$((SECONDS + timeout))
+    while ((SECONDS <= deadline)); do
+        [[ $(xdotool getwindowname "$id" 2>/dev/null) =~ $regex ]] && return 0
+        sleep 0.1
+    done
+    echo "title of $id is '$(xdotool getwindowname "$id" 2>/dev/null)', not /$regex/" >&2
+    return 1
+}
+
+# is_maximised ID: the window manager has the window maximised both ways.
+is_maximised() {
+    local state
+    state=$(xprop -id "$1" _NET_WM_STATE 2>/dev/null)
+    [[ $state == *_NET_WM_STATE_MAXIMIZED_VERT* && $state == *_NET_WM_STATE_MAXIMIZED_HORZ* ]]
+}
+
+# press ID KEYS...: activates the window and types the keys.
+press() {
+    local id=$1
+    shift
+    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+    sleep 0.2
+    for k in "$@"; do
+        xdotool key --clearmodifiers "$k"
+        sleep 0.3
+    done
+}
+
+# jpeg_size FILE: prints "WIDTH HEIGHT" of a JPEG file.
+jpeg_size() {
+    djpeg -pnm "$1" | head -c 32 | tr '\n' ' ' | awk '{print $2, $3}'
+}

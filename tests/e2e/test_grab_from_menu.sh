@@ -1,0 +1,26 @@
+# The Edit menu's whole-screen entry, reached by its mnemonics, hides the
+# program, grabs and shows the frozen screen maximised; Escape folds the
+# window to its toolbar strip.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/app.sh"
+
+win=$(start_app)
+read -r _ _ w0 h0 < <(window_geometry "$win")
+((h0 < 200)) || fail "the start strip is ${h0} pixels high"
+
+press "$win" alt+e t
+wait_for_title "$win" "^Vistrelle - Sélectionnez la portion d'image à capturer et relachez le bouton \.\.\.\. sinon touche Echap$" 10 ||
+    fail "no frozen screen"
+sleep 0.5
+is_maximised "$win" || fail "the frozen screen is not maximised: $(xprop -id "$win" _NET_WM_STATE)"
+read -r _ _ w1 h1 < <(window_geometry "$win")
+((w1 > 1200 && h1 > 700)) || fail "frozen screen window is ${w1}x${h1}"
+
+press "$win" Escape
+wait_for_title "$win" '^Image capturée \.\.\.$' 10 || fail "Escape did not leave the selection"
+sleep 0.5
+is_maximised "$win" && fail "still maximised after Escape"
+read -r _ _ w2 h2 < <(window_geometry "$win")
+((h2 < 120)) || fail "the bar is ${h2} pixels high"
+echo "ok: strip ${w0}x${h0}, frozen ${w1}x${h1}, bar ${w2}x${h2}"
