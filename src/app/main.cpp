@@ -1,0 +1,24 @@
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "capture/program.h"
+#include "platform/qt/qt_platform.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vistrelle"));
+    // The program ends itself (quit command); hiding every window does not.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Qt's own dialogs (file, print) in French, like the program's texts.
+    QTranslator qtFrench;
+    if (qtFrench.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtFrench);
+
+    vis::QtPlatform platform;
+    vis::Program program(platform.services());
+    program.start();
+    return app.exec();
+}
