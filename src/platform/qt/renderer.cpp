@@ -838,7 +838,10 @@ void QtRenderer::Impl::applyControl(WindowView& v, ControlView& cv, Control& c) 
     const bool captionChanged = fresh || s.caption != c.caption;
     if (captionChanged) {
         switch (c.kind) {
-            case ControlKind::Label: surface->text = displayText(c.caption); break;
+            case ControlKind::Label:
+                surface->text = displayText(c.caption);
+                surface->setAccessibleName(surface->text);  // what a screen reader (or a test) reads
+                break;
             case ControlKind::TextBox: {
                 auto* e = static_cast<QLineEdit*>(wid);
                 if (e->text() != qs(c.caption)) e->setText(qs(c.caption));
