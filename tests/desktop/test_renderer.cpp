@@ -584,5 +584,40 @@ TEST_F(RendererTest, PopupMenuRunsTheChosenEntryBeforeReturning) {
     EXPECT_EQ(deleted, 1);
 }
 
+TEST_F(RendererTest, ActivationComesFromAnotherOfTheProgramsWindowsOrAShow) {
+    Window other("Flistimages");
+    other.loaded = true;
+    other.left = 9000;
+    other.width = 3000;
+    other.height = 2000;
+    int mine = 0, theirs = 0, focus = 0;
+    win.onActivate = [&] { ++mine; };
+    win.onGotFocus = [&] { ++focus; };
+    other.onActivate = [&] { ++theirs; };
+    r.attach(other);
+    win.show();
+    r.syncAll();
+    ASSERT_TRUE(waitUntil([&] { return mine == 1; }));
+    EXPECT_EQ(focus, 1) << "nothing in the window can take the focus";
+    other.show();
+    r.syncAll();
+    ASSERT_TRUE(waitUntil([&] { return theirs == 1; }));
+    win.show();  // brought to the front again
+    r.syncAll();
+    ASSERT_TRUE(waitUntil([&] { return mine == 2; }));
+    EXPECT_EQ(theirs, 1);
+    r.detach(other);
+}
+
+TEST_F(RendererTest, ExitProgramEndsAtOnceWithTheCode) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    bool unloaded = false;
+    win.onUnload = [&] { unloaded = true; };
+    win.show();
+    r.syncAll();
+    EXPECT_EXIT(r.exitProgram(3), ::testing::ExitedWithCode(3), "");
+    EXPECT_FALSE(unloaded);
+}
+
 }  // namespace
 }  // namespace vis

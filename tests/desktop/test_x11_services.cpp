@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QPalette>
 #include <QWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include "desktop_support.h"
 #include "platform/qt/qt_services.h"
+#include "platform/qt/renderer.h"
 #include "platform/qt/x11.h"
 
 #if defined(__linux__)
@@ -97,6 +99,69 @@ TEST_F(X11Services, KeyStateIsSeenWhateverWindowHasTheFocus) {
     EXPECT_FALSE(keys.keyDown(16));
     EXPECT_FALSE(keys.keyDown(122));
     EXPECT_FALSE(keys.keyDown(999)) << "unknown codes are never down";
+}
+
+TEST_F(X11Services, WindowBoundsAndStatesUnderAWindowManager) {
+    QtScreen screen;
+    QtRenderer r(screen);
+    Window win("frmMain");
+    win.loaded = true;
+    win.caption = "Vistrelle - bornes";
+    win.left = 1500;
+    win.top = 750;
+    win.width = 4500;
+    win.height = 3000;
+    int resizes = 0;
+    win.onResize = [&] { ++resizes; };
+    r.attach(win);
+    win.show();
+    r.syncAll();
+    QWidget* top = r.widgetFor(win);
+    // Outer bounds: the window manager's frame is inside them.
+    ASSERT_TRUE(waitUntil([&] { return top->frameGeometry() == QRect(100, 50, 300, 200) && top->width() < 300; }))
+        << top->frameGeometry().x() << "," << top->frameGeometry().y() << " " << top->frameGeometry().width() << "x"
+        << top->frameGeometry().height();
+    EXPECT_LT(top->width(), 300);
+
+    win.state = WindowState::Maximized;
+    r.syncAll();
+    ASSERT_TRUE(waitUntil([&] { return top->isMaximized() && top->frameGeometry().width() > 1000; }));
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(win.width, 4500) << "the normal bounds stay";
+    EXPECT_EQ(win.state, WindowState::Maximized);
+
+    // Back to normal with a new height, as Escape does during a selection.
+    win.state = WindowState::Normal;
+    win.height = 1875;
+    win.top = 0;
+    r.syncAll();
+    EXPECT_TRUE(waitUntil([&] { return top->frameGeometry() == QRect(100, 0, 300, 125); }))
+        << top->frameGeometry().x() << "," << top->frameGeometry().y() << " " << top->frameGeometry().width() << "x"
+        << top->frameGeometry().height();
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(top->frameGeometry(), QRect(100, 0, 300, 125));
+    EXPECT_EQ(win.height, 1875);
+    EXPECT_EQ(resizes, 0) << "the program's own changes raise no resize";
+
+    // Hidden and shown again (as around a grab), it is activated again.
+    int activations = 0;
+    win.onActivate = [&] { ++activations; };
+    win.hide();
+    r.processEvents();
+    // A grab takes a moment; shown again at once, Qt (6.4, xcb) misses the
+    // focus that the window manager gives back.
+    waitUntil([] { return false; }, 300);
+    win.show();
+    r.syncAll();
+    EXPECT_TRUE(waitUntil([&] { return activations == 1; }));
+
+    // The user maximises through the window manager.
+    top->windowHandle()->showMaximized();
+    EXPECT_TRUE(waitUntil([&] { return win.state == WindowState::Maximized; }));
+    EXPECT_GE(resizes, 1);
+    EXPECT_EQ(win.width, 4500);
+    EXPECT_EQ(win.height, 1875);
+    r.detach(win);
 }
 
 #endif

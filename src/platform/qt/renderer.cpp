@@ -31,6 +31,10 @@
 #include "platform/qt/qt_services.h"
 #include "platform/qt/x11.h"
 
+#ifdef _WIN32
+#include <ole2.h>
+#endif
+
 namespace vis {
 
 namespace {
@@ -650,6 +654,8 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
 
     if (!w.visible) {
         if (v.top->isVisible()) v.top->hide();
+        // Shown again, it is activated again (the program relies on it).
+        if (lastActive == &w) lastActive = nullptr;
         v.shownVisible = false;
         v.shownState = w.state;
         return;
@@ -1377,6 +1383,10 @@ void QtRenderer::exitProgram(int code) {
         if (v->top) v->top->hide();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     x11::sync(x11Display());
+#ifdef _WIN32
+    // What the program left on the clipboard stays there after it ends.
+    OleFlushClipboard();
+#endif
     std::fflush(nullptr);
     std::_Exit(code);
 }
