@@ -151,8 +151,7 @@ private:
     static Bitmap gradient(int w, int h) {
         std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h);
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                px[static_cast<std::size_t>(y) * w + x] = rgb(x * 255 / w, y * 255 / h, 128);
+            for (int x = 0; x < w; ++x) px[static_cast<std::size_t>(y) * w + x] = rgb(x * 255 / w, y * 255 / h, 128);
         return Bitmap(w, h, std::move(px));
     }
 

@@ -1,6 +1,8 @@
 // The renderer under the offscreen platform: view models in, widgets out, and
 // the user's input back into the models and their handlers.
 
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -13,7 +15,6 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "desktop_support.h"
 #include "platform/qt/qt_services.h"
@@ -204,8 +205,7 @@ TEST_F(RendererTest, MouseReachesHandlersInTwipsWithButtonAndShift) {
 
     // A drag goes on reporting beyond the element, relative to it.
     seen.clear();
-    QMouseEvent drag(QEvent::MouseMove, QPointF(-4, 70), QPointF(-4, 70), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(-4, 70), QPointF(-4, 70), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(pw, &drag);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].second.button, kLeftButton);

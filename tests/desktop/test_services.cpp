@@ -1,5 +1,7 @@
 // The platform services that work on any Qt platform.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -11,7 +13,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "desktop_support.h"
 #include "platform/qt/qt_image.h"
@@ -40,7 +41,8 @@ TEST(QtServices, ScreenSizeAndTwips) {
 
 TEST(QtServices, ClipboardRoundTripsBitmaps) {
     QtClipboard cb;
-    const Bitmap b(3, 2, {rgb(1, 2, 3), rgb(250, 0, 0), rgb(0, 250, 0), rgb(0, 0, 250), rgb(9, 9, 9), rgb(255, 255, 255)});
+    const Bitmap b(3, 2,
+                   {rgb(1, 2, 3), rgb(250, 0, 0), rgb(0, 250, 0), rgb(0, 0, 250), rgb(9, 9, 9), rgb(255, 255, 255)});
     cb.setBitmap(b);
     ASSERT_TRUE(cb.hasBitmap());
     const Bitmap out = cb.bitmap();

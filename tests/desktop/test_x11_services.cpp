@@ -2,11 +2,12 @@
 // (tests/e2e/test_x11_services.sh runs them under Xvfb and openbox). Skipped
 // on any other platform, such as the offscreen one of the ordinary run.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QPalette>
 #include <QWidget>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 #include "desktop_support.h"
 #include "platform/qt/qt_services.h"

@@ -103,18 +103,30 @@ MsgResult QtMessageBoxes::show(const std::string& text, MsgButtons buttons, MsgI
     box.setWindowTitle(title.empty() ? QStringLiteral("Vistrelle") : qs(title));
     box.setText(qs(text));
     switch (icon) {
-        case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-        case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case MsgIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgIcon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MsgIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
     }
     std::vector<std::pair<QAbstractButton*, MsgResult>> map;
     auto add = [&](const char* caption, QMessageBox::ButtonRole role, MsgResult r) {
         map.emplace_back(box.addButton(QString::fromUtf8(caption), role), r);
     };
     switch (buttons) {
-        case MsgButtons::Ok: add("OK", QMessageBox::AcceptRole, MsgResult::Ok); break;
+        case MsgButtons::Ok:
+            add("OK", QMessageBox::AcceptRole, MsgResult::Ok);
+            break;
         case MsgButtons::OkCancel:
             add("OK", QMessageBox::AcceptRole, MsgResult::Ok);
             add("Annuler", QMessageBox::RejectRole, MsgResult::Cancel);

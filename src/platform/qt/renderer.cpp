@@ -1,5 +1,7 @@
 #include "platform/qt/renderer.h"
 
+#include <qdrawutil.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -23,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <qdrawutil.h>
 #include <set>
 #include <unordered_map>
 
@@ -58,10 +59,14 @@ int shiftOf(Qt::KeyboardModifiers m) {
 
 int buttonBit(Qt::MouseButton b) {
     switch (b) {
-        case Qt::LeftButton: return kLeftButton;
-        case Qt::RightButton: return kRightButton;
-        case Qt::MiddleButton: return kMiddleButton;
-        default: return 0;
+        case Qt::LeftButton:
+            return kLeftButton;
+        case Qt::RightButton:
+            return kRightButton;
+        case Qt::MiddleButton:
+            return kMiddleButton;
+        default:
+            return 0;
     }
 }
 
@@ -78,33 +83,58 @@ int virtualKeyOf(const QKeyEvent* e) {
         return (e->modifiers() & Qt::KeypadModifier) ? 96 + (k - Qt::Key_0) : '0' + (k - Qt::Key_0);
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return 112 + (k - Qt::Key_F1);
     switch (k) {
-        case Qt::Key_Backspace: return 8;
+        case Qt::Key_Backspace:
+            return 8;
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: return 9;
+        case Qt::Key_Backtab:
+            return 9;
         case Qt::Key_Return:
-        case Qt::Key_Enter: return 13;
-        case Qt::Key_Shift: return 16;
-        case Qt::Key_Control: return 17;
-        case Qt::Key_Alt: return 18;
-        case Qt::Key_Pause: return 19;
-        case Qt::Key_CapsLock: return 20;
-        case Qt::Key_Escape: return 27;
-        case Qt::Key_Space: return 32;
-        case Qt::Key_PageUp: return 33;
-        case Qt::Key_PageDown: return 34;
-        case Qt::Key_End: return 35;
-        case Qt::Key_Home: return 36;
-        case Qt::Key_Left: return 37;
-        case Qt::Key_Up: return 38;
-        case Qt::Key_Right: return 39;
-        case Qt::Key_Down: return 40;
-        case Qt::Key_Print: return 44;
-        case Qt::Key_Insert: return 45;
-        case Qt::Key_Delete: return 46;
-        case Qt::Key_Asterisk: return 106;
-        case Qt::Key_Plus: return 107;
-        case Qt::Key_Minus: return 109;
-        default: return 0;
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Shift:
+            return 16;
+        case Qt::Key_Control:
+            return 17;
+        case Qt::Key_Alt:
+            return 18;
+        case Qt::Key_Pause:
+            return 19;
+        case Qt::Key_CapsLock:
+            return 20;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Space:
+            return 32;
+        case Qt::Key_PageUp:
+            return 33;
+        case Qt::Key_PageDown:
+            return 34;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Up:
+            return 38;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Down:
+            return 40;
+        case Qt::Key_Print:
+            return 44;
+        case Qt::Key_Insert:
+            return 45;
+        case Qt::Key_Delete:
+            return 46;
+        case Qt::Key_Asterisk:
+            return 106;
+        case Qt::Key_Plus:
+            return 107;
+        case Qt::Key_Minus:
+            return 109;
+        default:
+            return 0;
     }
 }
 
@@ -415,8 +445,8 @@ protected:
                     if (scaledId_ != pictureId || scaled_.size() != want) {
                         // Once per picture and size: a full-screen capture
                         // is never scaled again at the next paint.
-                        scaled_ = QPixmap::fromImage(
-                            picture.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+                        scaled_ =
+                            QPixmap::fromImage(picture.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
                         scaled_.setDevicePixelRatio(dpr);
                         scaledId_ = pictureId;
                     }
@@ -449,7 +479,8 @@ protected:
                 p.setPen(QPen(borderColor, 1));
                 p.drawLine(lineFrom, lineTo);
                 break;
-            default: break;
+            default:
+                break;
         }
     }
 
@@ -464,8 +495,8 @@ protected:
         r_->controlMouse(w_, id_, Impl::MouseKind::Move, eventOf(e, buttonBits(e->buttons())), false);
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
-        const bool click = e->button() == Qt::LeftButton && pressedLeft_ && !afterDouble_ &&
-                           rect().contains(e->position().toPoint());
+        const bool click =
+            e->button() == Qt::LeftButton && pressedLeft_ && !afterDouble_ && rect().contains(e->position().toPoint());
         if (e->button() == Qt::LeftButton) pressedLeft_ = false;
         r_->controlMouse(w_, id_, Impl::MouseKind::Up, eventOf(e, buttonBit(e->button())), click);
     }
@@ -666,8 +697,12 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
                 v.top->showNormal();
                 if (!actuallyNormal || boundsChanged) applyGeometry(v);
                 break;
-            case WindowState::Minimized: v.top->showMinimized(); break;
-            case WindowState::Maximized: v.top->showMaximized(); break;
+            case WindowState::Minimized:
+                v.top->showMinimized();
+                break;
+            case WindowState::Maximized:
+                v.top->showMaximized();
+                break;
         }
         v.shownVisible = true;
         v.shownState = w.state;
@@ -768,7 +803,8 @@ QWidget* QtRenderer::Impl::createControlWidget(WindowView& v, const Control& c) 
             QObject::connect(b, &QPushButton::clicked, b, [this, w, id] { buttonClicked(w, id); });
             return b;
         }
-        default: return new SurfaceWidget(this, w, id, c.kind, parent);
+        default:
+            return new SurfaceWidget(this, w, id, c.kind, parent);
     }
 }
 
@@ -795,7 +831,8 @@ void QtRenderer::Impl::syncControls(WindowView& v) {
         QWidget* parent = v.client;
         if (c->container && live.count(c->container->id) && c->container != c.get()) {
             auto pit = v.controls.find(c->container->id);
-            if (pit != v.controls.end() && pit->second.widget) {
+            // A container inside its own element would make a loop of widgets.
+            if (pit != v.controls.end() && pit->second.widget && !cv.widget->isAncestorOf(pit->second.widget)) {
                 parentId = c->container->id;
                 parent = pit->second.widget;
             }
@@ -853,17 +890,22 @@ void QtRenderer::Impl::applyControl(WindowView& v, ControlView& cv, Control& c) 
                 if (e->text() != qs(c.caption)) e->setText(qs(c.caption));
                 break;
             }
-            case ControlKind::CheckBox: static_cast<QCheckBox*>(wid)->setText(qs(c.caption)); break;
-            case ControlKind::Button: static_cast<QPushButton*>(wid)->setText(qs(c.caption)); break;
-            default: break;
+            case ControlKind::CheckBox:
+                static_cast<QCheckBox*>(wid)->setText(qs(c.caption));
+                break;
+            case ControlKind::Button:
+                static_cast<QPushButton*>(wid)->setText(qs(c.caption));
+                break;
+            default:
+                break;
         }
         s.caption = c.caption;
         if (surface) surface->update();
     }
     if (c.kind == ControlKind::Label && c.autoSize && (captionChanged || fontChanged || !s.autoSize)) {
         const QFontMetrics fm(wid->font());
-        const QRect r = fm.boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop,
-                                        displayText(c.caption));
+        const QRect r =
+            fm.boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop, displayText(c.caption));
         const int border = c.borderStyle == 1 ? 2 : 0;
         c.width = (r.width() + border) * tppX;
         c.height = (std::max(r.height(), fm.height()) + border) * tppY;
@@ -932,14 +974,18 @@ void QtRenderer::Impl::applyControl(WindowView& v, ControlView& cv, Control& c) 
         if (fresh || s.cursor != c.cursor || s.cursorPicture != c.cursorPicture.identity() || s.hotX != c.hotSpotX ||
             s.hotY != c.hotSpotY) {
             switch (c.cursor) {
-                case CursorKind::Default: wid->unsetCursor(); break;
-                case CursorKind::Cross: wid->setCursor(Qt::CrossCursor); break;
+                case CursorKind::Default:
+                    wid->unsetCursor();
+                    break;
+                case CursorKind::Cross:
+                    wid->setCursor(Qt::CrossCursor);
+                    break;
                 case CursorKind::Custom:
                     if (c.cursorPicture.isNull())
                         wid->unsetCursor();
                     else
-                        wid->setCursor(QCursor(QPixmap::fromImage(imageOf(c.cursorPicture, true)), c.hotSpotX,
-                                               c.hotSpotY));
+                        wid->setCursor(
+                            QCursor(QPixmap::fromImage(imageOf(c.cursorPicture, true)), c.hotSpotX, c.hotSpotY));
                     break;
             }
             s.cursor = c.cursor;
@@ -986,7 +1032,8 @@ void QtRenderer::Impl::applyControl(WindowView& v, ControlView& cv, Control& c) 
             }
             break;
         }
-        default: break;
+        default:
+            break;
     }
 
     if (fresh || s.visible != c.visible) {
@@ -1189,10 +1236,18 @@ void QtRenderer::Impl::controlMouse(Window* w, std::uint64_t id, MouseKind kind,
     std::function<void(const MouseEvent&)> h;
     std::function<void()> dbl;
     switch (kind) {
-        case MouseKind::Down: h = c->onMouseDown; break;
-        case MouseKind::Move: h = c->onMouseMove; break;
-        case MouseKind::Up: h = c->onMouseUp; break;
-        case MouseKind::DoubleClick: dbl = c->onDblClick; break;
+        case MouseKind::Down:
+            h = c->onMouseDown;
+            break;
+        case MouseKind::Move:
+            h = c->onMouseMove;
+            break;
+        case MouseKind::Up:
+            h = c->onMouseUp;
+            break;
+        case MouseKind::DoubleClick:
+            dbl = c->onDblClick;
+            break;
     }
     if (h) dispatch([&] { h(ev); });
     if (dbl) dispatch(dbl);

@@ -34,8 +34,8 @@ public:
     void syncAll();
 
     // What the renderer built, for tests; null when there is none (yet).
-    QWidget* widgetFor(const Window& w) const;     // the top-level window
-    QWidget* clientFor(const Window& w) const;     // its client area, below the menu bar
+    QWidget* widgetFor(const Window& w) const;  // the top-level window
+    QWidget* clientFor(const Window& w) const;  // its client area, below the menu bar
     QWidget* widgetFor(const Control& c) const;
     QAction* actionFor(const MenuEntry& e) const;  // a QMenu's menuAction() for entries with children
     QMenu* menuFor(const MenuEntry& e) const;      // entries with children only

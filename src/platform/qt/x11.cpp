@@ -15,16 +15,26 @@ std::vector<unsigned long> keysymsFor(int vk) {
     if (vk >= '0' && vk <= '9') return {static_cast<unsigned long>(XK_0 + (vk - '0'))};
     if (vk >= 'A' && vk <= 'Z') return {static_cast<unsigned long>(XK_a + (vk - 'A'))};
     switch (vk) {
-        case 8: return {XK_BackSpace};
-        case 9: return {XK_Tab};
-        case 13: return {XK_Return, XK_KP_Enter};
-        case 16: return {XK_Shift_L, XK_Shift_R};
-        case 17: return {XK_Control_L, XK_Control_R};
-        case 18: return {XK_Alt_L, XK_Alt_R};
-        case 27: return {XK_Escape};
-        case 32: return {XK_space};
-        case 44: return {XK_Print};
-        default: return {};
+        case 8:
+            return {XK_BackSpace};
+        case 9:
+            return {XK_Tab};
+        case 13:
+            return {XK_Return, XK_KP_Enter};
+        case 16:
+            return {XK_Shift_L, XK_Shift_R};
+        case 17:
+            return {XK_Control_L, XK_Control_R};
+        case 18:
+            return {XK_Alt_L, XK_Alt_R};
+        case 27:
+            return {XK_Escape};
+        case 32:
+            return {XK_space};
+        case 44:
+            return {XK_Print};
+        default:
+            return {};
     }
 #else
     (void)vk;
