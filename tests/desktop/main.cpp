@@ -3,7 +3,8 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    // Test discovery runs the binary without the test environment: never reach for a display.
+    // The desktop tests run offscreen unless told otherwise (test discovery
+    // runs this program without ctest's environment).
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,138 @@
+// The two services that need the native window system: the screen grab and
+// the key state.
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+
+#include "platform/qt/qt_services.h"
+#include "platform/qt/x11.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <QtGui/qguiapplication_platform.h>
+#endif
+
+namespace vis {
+
+void* x11Display() {
+#if !defined(_WIN32) && QT_CONFIG(xcb)
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+    if (auto* x = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) return x->display();
+#endif
+    return nullptr;
+}
+
+#ifdef _WIN32
+
+namespace {
+
+bool clipboardHasBitmap() { return IsClipboardFormatAvailable(CF_DIB) || IsClipboardFormatAvailable(CF_BITMAP); }
+
+// Copies the screen (or the foreground window's rectangle) with GDI.
+QImage gdiGrab(int typcapt) {
+    RECT screenRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT r = screenRect;
+    if (typcapt == 1) {
+        HWND fg = GetForegroundWindow();
+        RECT wr{};
+        if (!fg || !GetWindowRect(fg, &wr) || !IntersectRect(&r, &wr, &screenRect)) return {};
+    }
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return {};
+
+    QImage out;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return {};
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down rows, as QImage has them
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = mem ? CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    if (dib && bits) {
+        HGDIOBJ old = SelectObject(mem, dib);
+        if (BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT)) {
+            GdiFlush();
+            out = QImage(static_cast<const uchar*>(bits), w, h, w * 4, QImage::Format_RGB32).copy();
+            // GDI leaves the fourth byte at 0; the pictures are opaque.
+            for (int y = 0; y < h; ++y) {
+                auto* row = reinterpret_cast<quint32*>(out.scanLine(y));
+                for (int x = 0; x < w; ++x) row[x] |= 0xFF000000u;
+            }
+        }
+        SelectObject(mem, old);
+    }
+    if (dib) DeleteObject(dib);
+    if (mem) DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
+}  // namespace
+
+void QtGrabber::pressPrintScreen(int typcapt) {
+    // The scan code no longer chooses the active window on current systems;
+    // Alt + Print Screen does.
+    if (typcapt == 1) keybd_event(VK_MENU, 0, 0, 0);
+    keybd_event(VK_SNAPSHOT, static_cast<BYTE>(typcapt), 0, 0);
+    keybd_event(VK_SNAPSHOT, static_cast<BYTE>(typcapt), KEYEVENTF_KEYUP, 0);
+    if (typcapt == 1) keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+    // The system fills the clipboard on its own thread; allow it a moment.
+    for (int i = 0; i < 50 && !clipboardHasBitmap(); ++i) Sleep(10);
+    if (clipboardHasBitmap()) return;
+    const QImage img = gdiGrab(typcapt);
+    if (!img.isNull()) QGuiApplication::clipboard()->setImage(img);
+}
+
+bool QtKeyboard::keyDown(int virtualKey) {
+    // Bit 15: down now; bit 0: pressed since the previous call.
+    return (GetAsyncKeyState(virtualKey) & 0x8001) != 0;
+}
+
+#else
+
+void QtGrabber::pressPrintScreen(int typcapt) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QPixmap shot;
+    if (typcapt == 0) {
+        shot = screen->grabWindow(0);
+    } else {
+        const auto frame = x11::activeFrame(x11Display());
+        if (!frame) return;
+        // Root coordinates are device pixels; grabWindow takes Qt's own.
+        const qreal dpr = screen->devicePixelRatio() > 0 ? screen->devicePixelRatio() : 1.0;
+        const QRect g = screen->geometry();
+        shot = screen->grabWindow(0, static_cast<int>(frame->x / dpr) - g.x(), static_cast<int>(frame->y / dpr) - g.y(),
+                                  static_cast<int>(frame->width / dpr), static_cast<int>(frame->height / dpr));
+    }
+    if (shot.isNull()) return;
+    QGuiApplication::clipboard()->setImage(shot.toImage());
+}
+
+bool QtKeyboard::keyDown(int virtualKey) {
+    void* display = x11Display();
+    if (!display) return false;
+    auto it = keycodes_.find(virtualKey);
+    if (it == keycodes_.end()) it = keycodes_.emplace(virtualKey, x11::keycodesFor(display, virtualKey)).first;
+    return x11::anyKeyDown(display, it->second);
+}
+
+#endif
+
+}  // namespace vis

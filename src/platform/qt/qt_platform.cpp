@@ -1,0 +1,29 @@
+#include "platform/qt/qt_platform.h"
+
+#include "platform/qt/qt_services.h"
+#include "platform/qt/renderer.h"
+
+namespace vis {
+
+struct QtPlatform::Impl {
+    QtScreen screen;
+    QtClipboard clipboard;
+    QtGrabber grabber;
+    QtClock clock;
+    QtRenderer renderer{screen};
+    // Windows behind a dialog show what the program last set.
+    QtMessageBoxes messages{[this] { renderer.syncAll(); }};
+    QtSound sound;
+    QtFileDialogs dialogs{[this] { renderer.syncAll(); }};
+    QtKeyboard keyboard;
+    QtPaths paths;
+    Platform platform{screen, clipboard, grabber, clock, renderer, messages, sound, dialogs, keyboard, paths};
+};
+
+QtPlatform::QtPlatform() : d_(std::make_unique<Impl>()) {}
+QtPlatform::~QtPlatform() = default;
+
+Platform& QtPlatform::services() { return d_->platform; }
+QtRenderer& QtPlatform::renderer() { return d_->renderer; }
+
+}  // namespace vis

@@ -1,0 +1,263 @@
+#include "platform/qt/qt_services.h"
+
+#include <QApplication>
+#include <QAudioDevice>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QImage>
+#include <QMediaDevices>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QSoundEffect>
+#include <QStandardPaths>
+#include <QTime>
+#include <QUrl>
+#include <cmath>
+
+#include "platform/qt/qt_image.h"
+
+namespace vis {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+std::string ss(const QString& s) { return s.toStdString(); }
+
+int twipsPerPixel(double dpi) { return dpi > 0 ? std::max(1, static_cast<int>(std::lround(1440.0 / dpi))) : 15; }
+
+QString nativePath(const QString& p) { return QDir::toNativeSeparators(p); }
+
+}  // namespace
+
+// ---- screen
+
+QtScreen::QtScreen() {
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        tppX_ = twipsPerPixel(s->logicalDotsPerInchX());
+        tppY_ = twipsPerPixel(s->logicalDotsPerInchY());
+    }
+}
+
+int QtScreen::widthPixels() const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 0;
+}
+
+int QtScreen::heightPixels() const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() : 0;
+}
+
+int QtScreen::textWidthTwips(const std::string& text, const std::string& fontName, double fontSize) const {
+    QFont f = QApplication::font();
+    if (!fontName.empty()) f.setFamily(qs(fontName));
+    if (fontSize > 0) f.setPointSizeF(fontSize);
+    return QFontMetrics(f).horizontalAdvance(qs(text)) * tppX_;
+}
+
+// ---- clipboard
+
+void QtClipboard::clear() { QGuiApplication::clipboard()->clear(); }
+
+bool QtClipboard::hasBitmap() const {
+    const QMimeData* m = QGuiApplication::clipboard()->mimeData();
+    return m && m->hasImage();
+}
+
+Bitmap QtClipboard::bitmap() const { return bitmapOf(QGuiApplication::clipboard()->image()); }
+
+void QtClipboard::setBitmap(const Bitmap& b) {
+    if (b.isNull())
+        QGuiApplication::clipboard()->clear();
+    else
+        QGuiApplication::clipboard()->setImage(imageOf(b));
+}
+
+// ---- clock
+
+struct QtClock::Impl {
+    QElapsedTimer timer;
+};
+
+QtClock::QtClock() : d_(std::make_unique<Impl>()) { d_->timer.start(); }
+QtClock::~QtClock() = default;
+
+double QtClock::monotonicSeconds() const { return static_cast<double>(d_->timer.nsecsElapsed()) * 1e-9; }
+
+TimeOfDay QtClock::timeOfDay() const {
+    const QTime t = QTime::currentTime();
+    return TimeOfDay{t.hour(), t.minute(), t.second()};
+}
+
+// ---- message boxes
+
+MsgResult QtMessageBoxes::show(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
+    if (before_) before_();
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.empty() ? QStringLiteral("Vistrelle") : qs(title));
+    box.setText(qs(text));
+    switch (icon) {
+        case MsgIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgIcon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MsgIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+    }
+    std::vector<std::pair<QAbstractButton*, MsgResult>> map;
+    auto add = [&](const char* caption, QMessageBox::ButtonRole role, MsgResult r) {
+        map.emplace_back(box.addButton(QString::fromUtf8(caption), role), r);
+    };
+    switch (buttons) {
+        case MsgButtons::Ok:
+            add("OK", QMessageBox::AcceptRole, MsgResult::Ok);
+            break;
+        case MsgButtons::OkCancel:
+            add("OK", QMessageBox::AcceptRole, MsgResult::Ok);
+            add("Annuler", QMessageBox::RejectRole, MsgResult::Cancel);
+            break;
+        case MsgButtons::YesNo:
+            add("Oui", QMessageBox::YesRole, MsgResult::Yes);
+            add("Non", QMessageBox::NoRole, MsgResult::No);
+            break;
+        case MsgButtons::YesNoCancel:
+            add("Oui", QMessageBox::YesRole, MsgResult::Yes);
+            add("Non", QMessageBox::NoRole, MsgResult::No);
+            add("Annuler", QMessageBox::RejectRole, MsgResult::Cancel);
+            break;
+    }
+    box.setDefaultButton(qobject_cast<QPushButton*>(map.front().first));
+    box.exec();
+    for (auto& [button, result] : map)
+        if (box.clickedButton() == button) return result;
+    // Closed some other way: the answer that changes least.
+    for (MsgResult r : {MsgResult::Cancel, MsgResult::No})
+        for (auto& [button, result] : map)
+            if (result == r) return r;
+    return map.front().second;
+}
+
+// ---- sound
+
+QtSound::QtSound() = default;
+QtSound::~QtSound() = default;
+
+void QtSound::playWave(const std::string& path) {
+    // Without an output device Qt Multimedia only complains; stay quiet.
+    if (QMediaDevices::audioOutputs().isEmpty()) return;
+    if (!QFileInfo::exists(qs(path))) return;
+    if (!effect_) effect_ = std::make_unique<QSoundEffect>();
+    effect_->stop();
+    effect_->setSource(QUrl::fromLocalFile(qs(path)));
+    effect_->play();  // starts once loaded; nothing waits for the end
+}
+
+// ---- file dialogs
+
+std::string qtNameFilters(const std::string& programFilter) {
+    const QStringList parts = qs(programFilter).split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        const QString desc = parts[i].trimmed();
+        QString patterns = i + 1 < parts.size() ? parts[i + 1].trimmed() : QString();
+        if (desc.isEmpty() && patterns.isEmpty()) continue;
+        if (patterns.isEmpty()) patterns = QStringLiteral("*");
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        patterns = patterns.simplified();
+        // Qt reads the patterns from the last parentheses of each entry.
+        if (desc.endsWith(QLatin1Char(')')) && desc.contains(QLatin1Char('(')) &&
+            desc.mid(desc.lastIndexOf(QLatin1Char('(')) + 1).chopped(1).simplified() == patterns)
+            out << desc;
+        else
+            out << (desc.isEmpty() ? patterns : desc) + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return ss(out.join(QStringLiteral(";;")));
+}
+
+std::string firstExtension(const std::string& qtFilter) {
+    const QString f = qs(qtFilter);
+    const qsizetype open = f.lastIndexOf(QLatin1Char('('));
+    const QString inside = open >= 0 ? f.mid(open + 1).section(QLatin1Char(')'), 0, 0) : f;
+    const QString first = inside.simplified().section(QLatin1Char(' '), 0, 0);
+    if (!first.startsWith(QStringLiteral("*."))) return {};
+    const QString ext = first.mid(2);
+    if (ext.isEmpty() || ext.contains(QLatin1Char('*')) || ext.contains(QLatin1Char('?'))) return {};
+    return ss(ext);
+}
+
+namespace {
+
+QString startPath(const FileDialogRequest& r) {
+    QString folder = qs(r.initialFolder);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (r.fileName.empty()) return folder;
+    return QDir(folder).filePath(qs(r.fileName));
+}
+
+}  // namespace
+
+std::optional<std::string> QtFileDialogs::saveFile(const FileDialogRequest& r) {
+    if (before_) before_();
+    QString selected;
+    const QString filters = qs(qtNameFilters(r.filter));
+    // The program asks before replacing a file itself.
+    QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), qs(r.title), startPath(r), filters,
+                                                &selected, QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty()) return std::nullopt;
+    // A name typed without an extension takes the chosen type's: the program
+    // decides the format from the last letters of the name.
+    if (QFileInfo(path).suffix().isEmpty()) {
+        const std::string ext = firstExtension(ss(selected));
+        if (!ext.empty()) path += QLatin1Char('.') + qs(ext);
+    }
+    return ss(nativePath(path));
+}
+
+std::optional<std::string> QtFileDialogs::openFile(const FileDialogRequest& r) {
+    if (before_) before_();
+    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), qs(r.title), startPath(r),
+                                                      qs(qtNameFilters(r.filter)));
+    if (path.isEmpty()) return std::nullopt;
+    return ss(nativePath(path));
+}
+
+// ---- paths
+
+std::string QtPaths::programFolder() const { return ss(nativePath(QCoreApplication::applicationDirPath())); }
+
+std::string QtPaths::configFolder() const {
+#ifdef _WIN32
+    QString base = qEnvironmentVariable("APPDATA");
+    if (base.isEmpty()) base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString dir = base + QStringLiteral("/Vistrelle");
+#else
+    const QString dir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/vistrelle");
+#endif
+    QDir().mkpath(dir);
+    return ss(nativePath(dir));
+}
+
+std::string QtPaths::documentsFolder() const {
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (dir.isEmpty()) dir = QDir::homePath();
+    return ss(nativePath(dir));
+}
+
+}  // namespace vis

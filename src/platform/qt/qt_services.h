@@ -1,0 +1,118 @@
+#pragma once
+
+// The platform services on the real machine, through Qt (and Xlib or Win32
+// where Qt has no word for it). A QApplication must exist before any of them
+// is built.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/services.h"
+
+class QSoundEffect;
+
+namespace vis {
+
+class QtScreen final : public IScreen {
+public:
+    QtScreen();
+    int widthPixels() const override;
+    int heightPixels() const override;
+    int twipsPerPixelX() const override { return tppX_; }
+    int twipsPerPixelY() const override { return tppY_; }
+    int textWidthTwips(const std::string& text, const std::string& fontName, double fontSize) const override;
+
+private:
+    int tppX_ = 15, tppY_ = 15;
+};
+
+class QtClipboard final : public IClipboard {
+public:
+    void clear() override;
+    bool hasBitmap() const override;
+    Bitmap bitmap() const override;
+    void setBitmap(const Bitmap& b) override;
+};
+
+// On X11 the picture is grabbed from the root window (the active window's
+// frame for typcapt 1); on Windows the Print Screen key is simulated, with a
+// GDI copy of the screen when the key leaves nothing. Either way the picture
+// ends on the clipboard, as the key would leave it.
+class QtGrabber final : public IScreenGrabber {
+public:
+    void pressPrintScreen(int typcapt) override;
+};
+
+class QtClock final : public IClock {
+public:
+    QtClock();
+    ~QtClock() override;
+    double monotonicSeconds() const override;
+    TimeOfDay timeOfDay() const override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+// Runs before a blocking dialog opens, so that the windows behind it show
+// what the program last set (the renderer's sync).
+using BeforeBlocking = std::function<void()>;
+
+class QtMessageBoxes final : public IMessageBoxes {
+public:
+    explicit QtMessageBoxes(BeforeBlocking before = {}) : before_(std::move(before)) {}
+    MsgResult show(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override;
+
+private:
+    BeforeBlocking before_;
+};
+
+class QtSound final : public ISound {
+public:
+    QtSound();
+    ~QtSound() override;
+    void playWave(const std::string& path) override;
+
+private:
+    std::unique_ptr<QSoundEffect> effect_;
+};
+
+class QtFileDialogs final : public IFileDialogs {
+public:
+    explicit QtFileDialogs(BeforeBlocking before = {}) : before_(std::move(before)) {}
+    std::optional<std::string> saveFile(const FileDialogRequest& r) override;
+    std::optional<std::string> openFile(const FileDialogRequest& r) override;
+
+private:
+    BeforeBlocking before_;
+};
+
+// "Images JPG (*.jpg)|*.jpg|Images (*.bmp)|*.bmp|" -> "Images JPG (*.jpg);;Images (*.bmp)".
+std::string qtNameFilters(const std::string& programFilter);
+// The extension of the first pattern of a Qt name filter ("Images (*.bmp *.dib)" -> "bmp"), or "".
+std::string firstExtension(const std::string& qtFilter);
+
+// X11: XQueryKeymap, which sees keys whatever window has the focus.
+// Windows: GetAsyncKeyState.
+class QtKeyboard final : public IKeyboard {
+public:
+    bool keyDown(int virtualKey) override;
+
+private:
+    std::map<int, std::vector<unsigned char>> keycodes_;
+};
+
+class QtPaths final : public IPaths {
+public:
+    std::string programFolder() const override;
+    std::string configFolder() const override;
+    std::string documentsFolder() const override;
+};
+
+// Qt's Xlib display when the program runs on X11 (xcb), else null.
+void* x11Display();
+
+}  // namespace vis

@@ -1,0 +1,50 @@
+#pragma once
+
+// Draws the program's view models as Qt widgets and brings the user's input
+// back to their handlers. After every handler it runs, and inside every
+// processEvents, all attached windows are brought in step with their models.
+
+#include <memory>
+
+#include "platform/services.h"
+
+class QWidget;
+class QAction;
+class QMenu;
+class QTimer;
+
+namespace vis {
+
+class QtRenderer final : public IWindowSystem {
+public:
+    // Twips per pixel are read once from the screen, as the original did.
+    explicit QtRenderer(const IScreen& screen);
+    ~QtRenderer() override;
+    QtRenderer(const QtRenderer&) = delete;
+    QtRenderer& operator=(const QtRenderer&) = delete;
+
+    void attach(Window& w) override;
+    void detach(Window& w) override;
+    void processEvents() override;
+    void runModal(Window& w) override;
+    void popupMenu(Window& owner, MenuEntry& menu) override;
+    [[noreturn]] void exitProgram(int code) override;
+
+    // Brings every attached window in step with its view model now.
+    void syncAll();
+
+    // What the renderer built, for tests; null when there is none (yet).
+    QWidget* widgetFor(const Window& w) const;  // the top-level window
+    QWidget* clientFor(const Window& w) const;  // its client area, below the menu bar
+    QWidget* widgetFor(const Control& c) const;
+    QAction* actionFor(const MenuEntry& e) const;  // a QMenu's menuAction() for entries with children
+    QMenu* menuFor(const MenuEntry& e) const;      // entries with children only
+    QTimer* timerFor(const Timer& t) const;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace vis

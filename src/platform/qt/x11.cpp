@@ -1,0 +1,181 @@
+#include "platform/qt/x11.h"
+
+#if defined(__linux__) || defined(__FreeBSD__)
+#define VIS_HAVE_X11 1
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+#endif
+
+namespace vis::x11 {
+
+std::vector<unsigned long> keysymsFor(int vk) {
+#ifdef VIS_HAVE_X11
+    if (vk >= 112 && vk <= 123) return {static_cast<unsigned long>(XK_F1 + (vk - 112))};
+    if (vk >= '0' && vk <= '9') return {static_cast<unsigned long>(XK_0 + (vk - '0'))};
+    if (vk >= 'A' && vk <= 'Z') return {static_cast<unsigned long>(XK_a + (vk - 'A'))};
+    switch (vk) {
+        case 8:
+            return {XK_BackSpace};
+        case 9:
+            return {XK_Tab};
+        case 13:
+            return {XK_Return, XK_KP_Enter};
+        case 16:
+            return {XK_Shift_L, XK_Shift_R};
+        case 17:
+            return {XK_Control_L, XK_Control_R};
+        case 18:
+            return {XK_Alt_L, XK_Alt_R};
+        case 27:
+            return {XK_Escape};
+        case 32:
+            return {XK_space};
+        case 44:
+            return {XK_Print};
+        default:
+            return {};
+    }
+#else
+    (void)vk;
+    return {};
+#endif
+}
+
+#ifdef VIS_HAVE_X11
+namespace {
+
+// Windows vanish between two requests; a BadWindow must not end the program
+// (Xlib's default handler exits). Collected here while a query runs.
+int g_errors = 0;
+int countError(Display*, XErrorEvent*) {
+    ++g_errors;
+    return 0;
+}
+
+class ErrorTrap {
+public:
+    explicit ErrorTrap(Display* d) : d_(d) {
+        XSync(d_, False);
+        g_errors = 0;
+        previous_ = XSetErrorHandler(countError);
+    }
+    ~ErrorTrap() {
+        XSync(d_, False);
+        XSetErrorHandler(previous_);
+    }
+    bool failed() {
+        XSync(d_, False);
+        return g_errors != 0;
+    }
+
+private:
+    Display* d_;
+    XErrorHandler previous_ = nullptr;
+};
+
+::Window activeClient(Display* d, ::Window root) {
+    Atom prop = XInternAtom(d, "_NET_ACTIVE_WINDOW", True);
+    if (prop != None) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, root, prop, 0, 1, False, XA_WINDOW, &type, &format, &count, &after, &data) ==
+                Success &&
+            data) {
+            ::Window w = None;
+            if (type == XA_WINDOW && format == 32 && count == 1) w = *reinterpret_cast<::Window*>(data);
+            XFree(data);
+            if (w != None) return w;
+        }
+    }
+    ::Window focus = None;
+    int revert = 0;
+    XGetInputFocus(d, &focus, &revert);
+    return focus;
+}
+
+}  // namespace
+#endif
+
+std::optional<Rect> activeFrame(void* display) {
+#ifdef VIS_HAVE_X11
+    auto* d = static_cast<Display*>(display);
+    if (!d) return std::nullopt;
+    ErrorTrap trap(d);
+    const ::Window root = DefaultRootWindow(d);
+    ::Window w = activeClient(d, root);
+    if (w == None || w == PointerRoot || w == root) return std::nullopt;
+
+    // The window manager reparents clients into frames: the root's child
+    // that holds the client is what the user sees as the window.
+    for (int depth = 0; depth < 64; ++depth) {
+        ::Window r = None, parent = None, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(d, w, &r, &parent, &children, &count)) return std::nullopt;
+        if (children) XFree(children);
+        if (parent == root || parent == None) break;
+        w = parent;
+    }
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(d, w, &a) || trap.failed()) return std::nullopt;
+    if (a.map_state != IsViewable) return std::nullopt;
+
+    XWindowAttributes ra{};
+    if (!XGetWindowAttributes(d, root, &ra)) return std::nullopt;
+    // x and y are the frame's outer corner relative to the root, its parent.
+    int x0 = a.x, y0 = a.y;
+    int x1 = a.x + a.width + 2 * a.border_width, y1 = a.y + a.height + 2 * a.border_width;
+    x0 = x0 < 0 ? 0 : x0;
+    y0 = y0 < 0 ? 0 : y0;
+    x1 = x1 > ra.width ? ra.width : x1;
+    y1 = y1 > ra.height ? ra.height : y1;
+    if (x1 <= x0 || y1 <= y0) return std::nullopt;
+    return Rect{x0, y0, x1 - x0, y1 - y0};
+#else
+    (void)display;
+    return std::nullopt;
+#endif
+}
+
+std::vector<unsigned char> keycodesFor(void* display, int virtualKey) {
+    std::vector<unsigned char> out;
+#ifdef VIS_HAVE_X11
+    auto* d = static_cast<Display*>(display);
+    if (!d) return out;
+    for (unsigned long sym : keysymsFor(virtualKey)) {
+        const KeyCode code = XKeysymToKeycode(d, sym);
+        if (code != 0) out.push_back(code);
+    }
+#else
+    (void)display;
+    (void)virtualKey;
+#endif
+    return out;
+}
+
+void sync(void* display) {
+#ifdef VIS_HAVE_X11
+    if (display) XSync(static_cast<Display*>(display), False);
+#else
+    (void)display;
+#endif
+}
+
+bool anyKeyDown(void* display, const std::vector<unsigned char>& keycodes) {
+#ifdef VIS_HAVE_X11
+    auto* d = static_cast<Display*>(display);
+    if (!d || keycodes.empty()) return false;
+    char keys[32] = {};
+    XQueryKeymap(d, keys);
+    for (unsigned char code : keycodes)
+        if (keys[code >> 3] & (1 << (code & 7))) return true;
+#else
+    (void)display;
+    (void)keycodes;
+#endif
+    return false;
+}
+
+}  // namespace vis::x11

@@ -1,0 +1,37 @@
+#pragma once
+
+// The few Xlib calls the desktop layer needs, kept apart from every Qt header
+// (Xlib's macros clash with Qt's names). The display is passed as void* so
+// that callers need no X header either; all functions accept a null display
+// and then report nothing.
+
+#include <optional>
+#include <vector>
+
+namespace vis::x11 {
+
+struct Rect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The outer frame (title bar included) of the active window, in root
+// coordinates and clipped to the screen: _NET_ACTIVE_WINDOW, or the input
+// focus when the window manager publishes none, walked up to the root's
+// child. Nothing when no real, mapped window is active.
+std::optional<Rect> activeFrame(void* display);
+
+// Keycodes of the keys a Windows virtual-key code stands for (both Shift
+// keys for VK_SHIFT, and so on); empty for codes this layer does not know.
+std::vector<unsigned char> keycodesFor(void* display, int virtualKey);
+
+// True when any of these keys is down right now, whichever window has the focus.
+bool anyKeyDown(void* display, const std::vector<unsigned char>& keycodes);
+
+// Waits until the server has handled every request sent so far (a window
+// hidden before a grab is then really gone from the screen).
+void sync(void* display);
+
+// The keysyms that make up a virtual key (exposed for tests).
+std::vector<unsigned long> keysymsFor(int virtualKey);
+
+}  // namespace vis::x11

@@ -1,0 +1,208 @@
+// The platform services that work on any Qt platform.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QImage>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "desktop_support.h"
+#include "platform/qt/qt_image.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/renderer.h"
+
+namespace vis {
+namespace {
+
+using test::waitUntil;
+
+TEST(QtServices, ScreenSizeAndTwips) {
+    QtScreen screen;
+    EXPECT_EQ(screen.twipsPerPixelX(), 15);
+    EXPECT_EQ(screen.twipsPerPixelY(), 15);
+    EXPECT_EQ(screen.widthPixels(), QGuiApplication::primaryScreen()->geometry().width());
+    EXPECT_EQ(screen.heightTwips(), screen.heightPixels() * 15);
+    EXPECT_EQ(screen.textWidthTwips("", "", 0), 0);
+    const int small = screen.textWidthTwips("MMMM", "", 8);
+    const int large = screen.textWidthTwips("MMMM", "", 20);
+    EXPECT_GT(small, 0);
+    EXPECT_GT(large, small * 2);
+    EXPECT_EQ(small % 15, 0);
+}
+
+TEST(QtServices, ClipboardRoundTripsBitmaps) {
+    QtClipboard cb;
+    const Bitmap b(3, 2,
+                   {rgb(1, 2, 3), rgb(250, 0, 0), rgb(0, 250, 0), rgb(0, 0, 250), rgb(9, 9, 9), rgb(255, 255, 255)});
+    cb.setBitmap(b);
+    ASSERT_TRUE(cb.hasBitmap());
+    const Bitmap out = cb.bitmap();
+    ASSERT_EQ(out.width(), 3);
+    ASSERT_EQ(out.height(), 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(out.pixel(x, y), b.pixel(x, y)) << x << "," << y;
+
+    cb.clear();
+    EXPECT_FALSE(cb.hasBitmap());
+    EXPECT_TRUE(cb.bitmap().isNull());
+
+    // Another program's picture with transparent parts: those come out black.
+    QImage argb(2, 1, QImage::Format_ARGB32);
+    argb.setPixel(0, 0, 0x00FF0000u);
+    argb.setPixel(1, 0, 0xFF00FF00u);
+    QGuiApplication::clipboard()->setImage(argb);
+    const Bitmap fromOther = cb.bitmap();
+    ASSERT_EQ(fromOther.width(), 2);
+    EXPECT_EQ(fromOther.pixel(0, 0), rgb(0, 0, 0));
+    EXPECT_EQ(fromOther.pixel(1, 0), rgb(0, 255, 0));
+    cb.clear();
+}
+
+TEST(QtServices, ImageWrapsTheBitmapWithoutCopying) {
+    const Bitmap b = Bitmap::filled(4, 4, rgb(7, 8, 9));
+    QImage img = imageOf(b);
+    EXPECT_EQ(img.constBits(), reinterpret_cast<const uchar*>(b.data()));
+    EXPECT_EQ(img.format(), QImage::Format_RGB32);
+    EXPECT_EQ(img.pixel(3, 3), rgb(7, 8, 9));
+    EXPECT_TRUE(imageOf(Bitmap()).isNull());
+    EXPECT_TRUE(bitmapOf(QImage()).isNull());
+}
+
+TEST(QtServices, WholeScreenGrabLandsOnTheClipboard) {
+    QtClipboard cb;
+    QtGrabber grabber;
+    QtScreen screen;
+    cb.clear();
+    grabber.pressPrintScreen(0);
+    ASSERT_TRUE(cb.hasBitmap());
+    const Bitmap shot = cb.bitmap();
+    EXPECT_EQ(shot.width(), screen.widthPixels());
+    EXPECT_EQ(shot.height(), screen.heightPixels());
+    cb.clear();
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        // No window system to ask for the active window: nothing, no failure.
+        grabber.pressPrintScreen(1);
+        EXPECT_FALSE(cb.hasBitmap());
+    }
+}
+
+TEST(QtServices, FiltersInQtForm) {
+    EXPECT_EQ(qtNameFilters("Images JPG (*.jpg)|*.jpg|Images (*.bmp)|*.bmp|"), "Images JPG (*.jpg);;Images (*.bmp)");
+    EXPECT_EQ(qtNameFilters("Images|*.jpg;*.jpeg|Tous les fichiers|*.*"),
+              "Images (*.jpg *.jpeg);;Tous les fichiers (*.*)");
+    EXPECT_EQ(qtNameFilters("Texte (*.txt)|*.txt;*.log"), "Texte (*.txt) (*.txt *.log)");
+    EXPECT_EQ(qtNameFilters("Seul"), "Seul (*)");
+    EXPECT_EQ(qtNameFilters(""), "");
+    EXPECT_EQ(firstExtension("Images JPG (*.jpg)"), "jpg");
+    EXPECT_EQ(firstExtension("Images (*.bmp *.dib)"), "bmp");
+    EXPECT_EQ(firstExtension("Tous (*)"), "");
+    EXPECT_EQ(firstExtension("Tous (*.*)"), "");
+}
+
+// Answers the next modal dialog from inside its event loop.
+void answerNextDialog(std::function<void(QWidget*)> answer) {
+    QTimer::singleShot(0, [answer] {
+        waitUntil([] { return QApplication::activeModalWidget() != nullptr; });
+        answer(QApplication::activeModalWidget());
+    });
+}
+
+TEST(QtServices, MessageBoxesSpeakFrenchAndReturnTheButton) {
+    int synced = 0;
+    QtMessageBoxes boxes([&] { ++synced; });
+    QString title;
+    QStringList captions;
+    answerNextDialog([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        for (QAbstractButton* b : box->buttons()) captions << b->text();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == QStringLiteral("Non")) b->click();
+    });
+    EXPECT_EQ(boxes.show("Enregistrer les captures ?", MsgButtons::YesNoCancel, MsgIcon::Question, {}), MsgResult::No);
+    EXPECT_EQ(title, QStringLiteral("Vistrelle"));
+    captions.sort();
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("Annuler"), QStringLiteral("Non"), QStringLiteral("Oui")}));
+    EXPECT_EQ(synced, 1) << "the windows are brought up to date before the box opens";
+
+    answerNextDialog([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        box->defaultButton()->click();
+    });
+    EXPECT_EQ(boxes.show("Pb", MsgButtons::OkCancel, MsgIcon::Exclamation, "Attention"), MsgResult::Ok);
+    EXPECT_EQ(title, QStringLiteral("Attention"));
+}
+
+TEST(QtServices, SaveDialogGivesTheChosenTypesExtension) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QtFileDialogs dialogs;
+    FileDialogRequest req;
+    req.initialFolder = dir.path().toStdString();
+    req.fileName = "Capture01";
+    req.filter = "Images JPG (*.jpg)|*.jpg|Images (*.bmp)|*.bmp|";
+    QString shownName;
+    answerNextDialog([&](QWidget* w) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        shownName = d->selectedFiles().value(0);
+        d->selectNameFilter(QStringLiteral("Images (*.bmp)"));
+        d->selectFile(QStringLiteral("essai"));
+        static_cast<QDialog*>(d)->accept();
+    });
+    const auto path = dialogs.saveFile(req);
+    ASSERT_TRUE(path.has_value());
+    EXPECT_EQ(*path, QDir(dir.path()).filePath(QStringLiteral("essai.bmp")).toStdString());
+    EXPECT_EQ(shownName, QDir(dir.path()).filePath(QStringLiteral("Capture01")));
+
+    answerNextDialog([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    EXPECT_FALSE(dialogs.openFile(req).has_value());
+}
+
+TEST(QtServices, PathsAndSoftFailures) {
+    QStandardPaths::setTestModeEnabled(true);
+    QtPaths paths;
+    EXPECT_EQ(paths.programFolder(), QCoreApplication::applicationDirPath().toStdString());
+    const QString config = QString::fromStdString(paths.configFolder());
+    EXPECT_TRUE(config.endsWith(QStringLiteral("/vistrelle")));
+    EXPECT_TRUE(QDir(config).exists());
+    EXPECT_FALSE(paths.documentsFolder().empty());
+    QStandardPaths::setTestModeEnabled(false);
+
+    QtSound sound;
+    sound.playWave("/nonexistent/camera.wav");  // no device, no file: silence
+
+    QtKeyboard keys;
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        EXPECT_FALSE(keys.keyDown(16));
+    }
+
+    QtClock clock;
+    const double t0 = clock.monotonicSeconds();
+    EXPECT_GE(clock.monotonicSeconds(), t0);
+    const TimeOfDay now = clock.timeOfDay();
+    EXPECT_TRUE(now.hour >= 0 && now.hour < 24 && now.minute >= 0 && now.minute < 60);
+}
+
+TEST(QtServices, PlatformHandsOutOneOfEach) {
+    QtPlatform platform;
+    Platform& p = platform.services();
+    EXPECT_EQ(&p, &platform.services()) << "the program may keep the reference";
+    EXPECT_EQ(&p.windows, static_cast<IWindowSystem*>(&platform.renderer()));
+    EXPECT_EQ(p.screen.twipsPerPixelX(), 15);
+}
+
+}  // namespace
+}  // namespace vis

@@ -1,0 +1,185 @@
+// The X11 parts of the services, on a real X server with a window manager
+// (tests/e2e/test_x11_services.sh runs them under Xvfb and openbox). Skipped
+// on any other platform, such as the offscreen one of the ordinary run.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPalette>
+#include <QWidget>
+#include <QWindow>
+
+#include "desktop_support.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/renderer.h"
+#include "platform/qt/x11.h"
+
+#if defined(__linux__)
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#endif
+
+namespace vis {
+namespace {
+
+using test::waitUntil;
+
+class X11Services : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X server (xcb)";
+        display = x11Display();
+        ASSERT_NE(display, nullptr);
+    }
+    void* display = nullptr;
+};
+
+#if defined(__linux__)
+
+TEST_F(X11Services, ActiveWindowGrabIsTheFrameWithItsTitleBar) {
+    QtClipboard cb;
+    QtGrabber grabber;
+    QWidget target;
+    target.setWindowTitle(QStringLiteral("cible"));
+    target.setAutoFillBackground(true);
+    QPalette pal = target.palette();
+    pal.setColor(QPalette::Window, QColor(0, 160, 0));
+    target.setPalette(pal);
+    target.setGeometry(200, 150, 320, 240);
+    target.show();
+    target.activateWindow();
+    ASSERT_TRUE(waitUntil([&] {
+        const auto f = x11::activeFrame(display);
+        return f && target.isActiveWindow() && f->width > target.width();
+    })) << "the window manager did not frame and activate the window";
+    waitUntil([] { return false; }, 300);  // let the frame and the client paint
+
+    const auto frame = x11::activeFrame(display);
+    ASSERT_TRUE(frame.has_value());
+    EXPECT_EQ(QRect(frame->x, frame->y, frame->width, frame->height), target.frameGeometry());
+    EXPECT_GT(frame->height, target.height()) << "title bar included";
+
+    cb.clear();
+    grabber.pressPrintScreen(1);
+    ASSERT_TRUE(cb.hasBitmap());
+    const Bitmap shot = cb.bitmap();
+    EXPECT_EQ(shot.width(), target.frameGeometry().width());
+    EXPECT_EQ(shot.height(), target.frameGeometry().height());
+    const QPoint inside = target.geometry().center() - target.frameGeometry().topLeft();
+    EXPECT_EQ(shot.pixel(inside.x(), inside.y()), rgb(0, 160, 0));
+
+    // Nothing active any more: the clipboard is left empty.
+    target.hide();
+    ASSERT_TRUE(waitUntil([&] { return !x11::activeFrame(display); }));
+    cb.clear();
+    grabber.pressPrintScreen(1);
+    EXPECT_FALSE(cb.hasBitmap());
+}
+
+TEST_F(X11Services, KeyStateIsSeenWhateverWindowHasTheFocus) {
+    auto* d = static_cast<Display*>(display);
+    int ev = 0, err = 0, major = 0, minor = 0;
+    ASSERT_TRUE(XTestQueryExtension(d, &ev, &err, &major, &minor)) << "XTEST is off: no key can be pressed";
+    QtKeyboard keys;
+    const KeyCode shift = XKeysymToKeycode(d, XK_Shift_R);
+    const KeyCode f11 = XKeysymToKeycode(d, XK_F11);
+    ASSERT_NE(shift, 0);
+    ASSERT_NE(f11, 0);
+    EXPECT_FALSE(keys.keyDown(16));
+    XTestFakeKeyEvent(d, shift, True, 0);
+    XTestFakeKeyEvent(d, f11, True, 0);
+    XSync(d, False);
+    EXPECT_TRUE(keys.keyDown(16)) << "either Shift key is SHIFT";
+    EXPECT_TRUE(keys.keyDown(122));
+    EXPECT_FALSE(keys.keyDown(17));
+    EXPECT_FALSE(keys.keyDown(121));
+    XTestFakeKeyEvent(d, f11, False, 0);
+    XTestFakeKeyEvent(d, shift, False, 0);
+    XSync(d, False);
+    EXPECT_FALSE(keys.keyDown(16));
+    EXPECT_FALSE(keys.keyDown(122));
+    EXPECT_FALSE(keys.keyDown(999)) << "unknown codes are never down";
+}
+
+TEST_F(X11Services, WindowBoundsAndStatesUnderAWindowManager) {
+    QtScreen screen;
+    QtRenderer r(screen);
+    Window win("frmMain");
+    win.loaded = true;
+    win.caption = "Vistrelle - bornes";
+    win.left = 1500;
+    win.top = 750;
+    win.width = 4500;
+    win.height = 3000;
+    int resizes = 0;
+    win.onResize = [&] { ++resizes; };
+    r.attach(win);
+    win.show();
+    r.syncAll();
+    QWidget* top = r.widgetFor(win);
+    // Outer bounds: the window manager's frame is inside them.
+    ASSERT_TRUE(waitUntil([&] { return top->frameGeometry() == QRect(100, 50, 300, 200) && top->width() < 300; }))
+        << top->frameGeometry().x() << "," << top->frameGeometry().y() << " " << top->frameGeometry().width() << "x"
+        << top->frameGeometry().height();
+    EXPECT_LT(top->width(), 300);
+
+    win.state = WindowState::Maximized;
+    r.syncAll();
+    ASSERT_TRUE(waitUntil([&] { return top->isMaximized() && top->frameGeometry().width() > 1000; }));
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(win.width, 4500) << "the normal bounds stay";
+    EXPECT_EQ(win.state, WindowState::Maximized);
+
+    // Back to normal with a new height, as Escape does during a selection.
+    win.state = WindowState::Normal;
+    win.height = 1875;
+    win.top = 0;
+    r.syncAll();
+    EXPECT_TRUE(waitUntil([&] { return top->frameGeometry() == QRect(100, 0, 300, 125); }))
+        << top->frameGeometry().x() << "," << top->frameGeometry().y() << " " << top->frameGeometry().width() << "x"
+        << top->frameGeometry().height();
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(top->frameGeometry(), QRect(100, 0, 300, 125));
+    EXPECT_EQ(win.height, 1875);
+    EXPECT_EQ(resizes, 0) << "the program's own changes raise no resize";
+
+    // Hidden and shown again (as around a grab), it is activated again.
+    int activations = 0;
+    win.onActivate = [&] { ++activations; };
+    win.hide();
+    r.processEvents();
+    // A grab takes a moment; shown again at once, Qt (6.4, xcb) misses the
+    // focus that the window manager gives back.
+    waitUntil([] { return false; }, 300);
+    win.show();
+    r.syncAll();
+    EXPECT_TRUE(waitUntil([&] { return activations == 1; }));
+
+    // The user maximises through the window manager.
+    top->windowHandle()->showMaximized();
+    EXPECT_TRUE(waitUntil([&] { return win.state == WindowState::Maximized; }));
+    EXPECT_GE(resizes, 1);
+    EXPECT_EQ(win.width, 4500);
+    EXPECT_EQ(win.height, 1875);
+    r.detach(win);
+}
+
+#endif
+
+TEST(X11Keysyms, VirtualKeysMapToBothSidesAndTheRightRows) {
+#if defined(__linux__)
+    EXPECT_EQ(x11::keysymsFor(16), (std::vector<unsigned long>{XK_Shift_L, XK_Shift_R}));
+    EXPECT_EQ(x11::keysymsFor(17), (std::vector<unsigned long>{XK_Control_L, XK_Control_R}));
+    EXPECT_EQ(x11::keysymsFor(112), std::vector<unsigned long>{XK_F1});
+    EXPECT_EQ(x11::keysymsFor(123), std::vector<unsigned long>{XK_F12});
+    EXPECT_EQ(x11::keysymsFor('1'), std::vector<unsigned long>{XK_1});
+    EXPECT_EQ(x11::keysymsFor('2'), std::vector<unsigned long>{XK_2});
+    EXPECT_TRUE(x11::keysymsFor(124).empty());
+#endif
+    EXPECT_FALSE(x11::activeFrame(nullptr).has_value());
+    EXPECT_FALSE(x11::anyKeyDown(nullptr, {50}));
+}
+
+}  // namespace
+}  // namespace vis

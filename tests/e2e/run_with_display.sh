@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Runs one end-to-end script against the real executable on a private X
+# server with a window manager:  run_with_display.sh SCRIPT EXE
+# The script sees DISPLAY, VIS_EXE and a fresh work folder VIS_TMP, and its
+# exit code is returned. Everything started here is stopped by process id.
+set -u
+script=${1:?script}
+exe=${2:?executable}
+
+VIS_TMP=$(mktemp -d "${TMPDIR:-/tmp}/vis-e2e.XXXXXX")
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" 2>/dev/null
+    done
+    rm -rf "$VIS_TMP"
+}
+trap cleanup EXIT
+
+# A display number nobody holds (no lock file, no socket).
+display=
+for n in $(seq 90 199); do
+    if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then
+        display=$n
+        break
+    fi
+done
+[[ -n $display ]] || { echo "no free display number" >&2; exit 1; }
+
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$VIS_TMP/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=":$display"
+ready=
+for _ in $(seq 1 100); do
+    if xdpyinfo >/dev/null 2>&1; then
+        ready=1
+        break
+    fi
+    kill -0 "${pids[0]}" 2>/dev/null || break
+    sleep 0.1
+done
+[[ -n $ready ]] || { echo "Xvfb :$display did not start" >&2; cat "$VIS_TMP/xvfb.log" >&2; exit 1; }
+
+if ! xdpyinfo -queryExtensions | grep -q XTEST; then
+    echo "the X server has no XTEST: xdotool would press nothing" >&2
+    exit 1
+fi
+
+export XDG_RUNTIME_DIR="$VIS_TMP/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+openbox --sm-disable >"$VIS_TMP/openbox.log" 2>&1 &
+pids+=($!)
+# Managing once it has set _NET_SUPPORTING_WM_CHECK on the root.
+for _ in $(seq 1 30); do
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+        break
+    fi
+    sleep 0.1
+done
+
+export VIS_EXE="$exe" VIS_TMP
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export VIS_E2E_LIB="$here/lib.sh"
+bash "$script"
+exit $?
