@@ -6,7 +6,8 @@ OUT_DIR=$VIS_TMP/out
 APP_PID=
 
 # start_app: copies the program's folder with a param.txt whose save folder
-# is $OUT_DIR, starts it and prints the main window's id once it is up.
+# is $OUT_DIR, starts it and sets MAIN_WIN to the main window's id once it is
+# up. Not to be called in a subshell: the program lives as long as the script.
 start_app() {
     mkdir -p "$APP_DIR" "$OUT_DIR"
     cp -r "$(dirname "$VIS_EXE")"/. "$APP_DIR"/
@@ -14,17 +15,18 @@ start_app() {
     "$APP_DIR/vistrelle" >"$VIS_TMP/app.log" 2>&1 &
     APP_PID=$!
     trap stop_app EXIT
-    local id
-    id=$(wait_for_window '^Vistrelle \.\.\.$' 20) || { cat "$VIS_TMP/app.log" >&2; return 1; }
+    MAIN_WIN=$(wait_for_window '^Vistrelle \.\.\.$' 20) || { cat "$VIS_TMP/app.log" >&2; return 1; }
     # Let the start hint finish and the settings load.
     sleep 1
-    echo "$id"
 }
 
 stop_app() {
-    [[ -n $APP_PID ]] && kill "$APP_PID" 2>/dev/null
-    wait "$APP_PID" 2>/dev/null
+    if [[ -n $APP_PID ]]; then
+        kill "$APP_PID" 2>/dev/null || true
+        wait "$APP_PID" 2>/dev/null || true
+    fi
     APP_PID=
+    return 0
 }
 
 # wait_for_title ID REGEX TIMEOUT: waits until the window's title matches.
@@ -60,5 +62,5 @@ press() {
 
 # jpeg_size FILE: prints "WIDTH HEIGHT" of a JPEG file.
 jpeg_size() {
-    djpeg -pnm "$1" | head -c 32 | tr '\n' ' ' | awk '{print $2, $3}'
+    djpeg -pnm -outfile "$VIS_TMP/size.pnm" "$1" && head -c 32 "$VIS_TMP/size.pnm" | tr '\n' ' ' | awk '{print $2, $3}'
 }

@@ -5,7 +5,8 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/app.sh"
 
-win=$(start_app)
+start_app
+win=$MAIN_WIN
 read -r _ _ w0 h0 < <(window_geometry "$win")
 ((h0 < 200)) || fail "the start strip is ${h0} pixels high"
 

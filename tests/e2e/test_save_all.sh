@@ -4,7 +4,8 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/app.sh"
 
-win=$(start_app)
+start_app
+win=$MAIN_WIN
 # Toolbar button 1 (whole screen): the second 27-pixel tile, under the menu bar.
 xdotool mousemove --window "$win" 40 40 click 1
 wait_for_title "$win" '^Dernière capture \.\.\. 1 capture en cours \.\.\.$' 15 || fail "no whole-screen capture"

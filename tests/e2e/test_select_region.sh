@@ -4,7 +4,8 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/app.sh"
 
-win=$(start_app)
+start_app
+win=$MAIN_WIN
 press "$win" alt+e t
 wait_for_title "$win" '^Vistrelle - Sélectionnez' 10 || fail "no frozen screen"
 sleep 0.5

@@ -217,7 +217,8 @@ struct WindowView {
 
     bool shownVisible = false;
     WindowState shownState = WindowState::Normal;
-    int raiseRequest = 0;
+    std::uint64_t raiseRequest = 0;
+    std::uint64_t focusRequest = 0;
     bool captionKnown = false;
     std::string caption;
     const void* icon = nullptr;
@@ -228,6 +229,14 @@ struct WindowView {
 };
 
 }  // namespace
+
+// The window's keys go to the window, not to a menu bar that kept the focus
+// after its menu closed.
+void releaseMenuBarFocus(QWidget* top) {
+    if (!top || QApplication::activePopupWidget()) return;
+    QWidget* f = QApplication::focusWidget();
+    if (f && f->window() == top && qobject_cast<QMenuBar*>(f)) top->setFocus(Qt::OtherFocusReason);
+}
 
 struct QtRenderer::Impl {
     explicit Impl(const IScreen& screen) : tppX(screen.twipsPerPixelX()), tppY(screen.twipsPerPixelY()) {}
@@ -348,7 +357,11 @@ using Impl = QtRenderer::Impl;
 
 class TopWidget final : public QWidget {
 public:
-    TopWidget(Impl* r, Window* w) : r_(r), w_(w) { setAttribute(Qt::WA_DeleteOnClose, false); }
+    TopWidget(Impl* r, Window* w) : r_(r), w_(w) {
+        setAttribute(Qt::WA_DeleteOnClose, false);
+        // Can hold the focus itself, so that its keys reach the window.
+        setFocusPolicy(Qt::ClickFocus);
+    }
 
 protected:
     bool event(QEvent* e) override {
@@ -712,6 +725,24 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
         if (w.state != WindowState::Minimized) {
             v.top->raise();
             v.top->activateWindow();
+            // Shown again right after being hidden, the window may get the
+            // window manager's focus without Qt noticing; and a menu bar
+            // left with the focus by a mnemonic eats Escape. Settle both once
+            // the window manager is done.
+            QPointer<TopWidget> top = v.top;
+            for (int delay : {150, 400})
+                QTimer::singleShot(delay, &anchor, [top] {
+                    if (!top || !top->isVisible()) return;
+                    if (!top->isActiveWindow()) top->activateWindow();
+                    releaseMenuBarFocus(top);
+                });
+        }
+    }
+    if (v.focusRequest != w.focusRequest) {
+        v.focusRequest = w.focusRequest;
+        if (w.focusControl) {
+            auto it = v.controls.find(w.focusControl->id);
+            if (it != v.controls.end() && it->second.widget) it->second.widget->setFocus(Qt::OtherFocusReason);
         }
     }
 }
@@ -904,11 +935,18 @@ void QtRenderer::Impl::applyControl(WindowView& v, ControlView& cv, Control& c) 
     }
     if (c.kind == ControlKind::Label && c.autoSize && (captionChanged || fontChanged || !s.autoSize)) {
         const QFontMetrics fm(wid->font());
-        const QRect r =
-            fm.boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop, displayText(c.caption));
         const int border = c.borderStyle == 1 ? 2 : 0;
-        c.width = (r.width() + border) * tppX;
-        c.height = (std::max(r.height(), fm.height()) + border) * tppY;
+        if (c.wordWrap) {
+            // Keeps its width and grows downwards, a line per wrapped word.
+            const QRect r = fm.boundingRect(QRect(0, 0, std::max(1, pxX(c.width) - border), 100000),
+                                            Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, displayText(c.caption));
+            c.height = (std::max(r.height(), fm.height()) + border) * tppY;
+        } else {
+            const QRect r =
+                fm.boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop, displayText(c.caption));
+            c.width = (r.width() + border) * tppX;
+            c.height = (std::max(r.height(), fm.height()) + border) * tppY;
+        }
     }
     s.autoSize = c.autoSize;
 
@@ -1272,6 +1310,7 @@ void QtRenderer::Impl::menuTriggered(Window* w, std::uint64_t id) {
         dispatch(h);
         --menuSignals;
     }
+    if (WindowView* v = viewOf(w)) releaseMenuBarFocus(v->top);
 }
 
 void QtRenderer::Impl::menuDropDown(Window* w, std::uint64_t id) {
@@ -1388,8 +1427,7 @@ void QtRenderer::processEvents() {
 
 void QtRenderer::runModal(Window& w) {
     attach(w);
-    w.visible = true;
-    ++w.raiseRequest;
+    w.show();
     d_->syncAll();
     WindowView* v = d_->viewOf(&w);
     if (!v || !v->top) return;
