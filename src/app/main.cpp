@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -17,6 +18,12 @@ int main(int argc, char** argv) {
     QTranslator qtFrench;
     if (qtFrench.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtFrench);
+
+    // The layouts are measured for the classic 8-point sans-serif face.
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8);
+    QApplication::setFont(font);
 
     vis::QtPlatform platform;
     const QString icon = QCoreApplication::applicationDirPath() + QStringLiteral("/vistrelle.png");

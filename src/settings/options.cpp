@@ -79,6 +79,9 @@ void Options::build() {
     CdeAnnul->onClick = [this] { CdeAnnul_Click(); };
 
     for (Control* l : {Label5, lblt, Label7, Label2}) l->autoSize = true;
+    // Shown whole whatever the font's width; the layout does not depend on them.
+    Label1->autoSize = true;
+    Label6->autoSize = true;
     // The title bar's close box cancels, as Annuler does.
     onQueryUnload = [this](bool& cancel, UnloadMode mode) {
         if (mode == UnloadMode::User) {
