@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
-#include <unistd.h>
+#include <random>
 
 #include "platform/format.h"
 
@@ -190,7 +190,7 @@ SimPlatform::SimPlatform(int widthPx, int heightPx) {
     screen.hPx = heightPx;
     screenPicture = syntheticScreen(widthPx, heightPx);
     folder_ = std::filesystem::temp_directory_path() /
-              ("vis-sim-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+              ("vis-sim-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_ / "program");
     std::filesystem::create_directories(folder_ / "config");

@@ -9,6 +9,7 @@
 
 #include "output/bmp_codec.h"
 #include "platform/bitmap.h"
+#include "support/files.h"
 #include "support/sim_platform.h"
 
 namespace vis {
@@ -17,40 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
-class TempFolder {
-public:
-    TempFolder() {
-        static int n = 0;
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        path_ = fs::temp_directory_path() / ("vis-bmp-" + std::string(info ? info->name() : "x") + "-" +
-                                             std::to_string(++n) + "-" + std::to_string(std::random_device{}()));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    std::set<std::string> names() const {
-        std::set<std::string> out;
-        for (const auto& e : fs::directory_iterator(path_)) out.insert(e.path().filename().string());
-        return out;
-    }
-
-private:
-    fs::path path_;
-};
-
-Bytes readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeAll(const fs::path& p, const Bytes& b) {
-    std::ofstream out(p, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-}
+using testing_files::readAll;
+using testing_files::TempFolder;
+using testing_files::writeAll;
 
 void put(Bytes& b, std::size_t at, std::uint32_t v, int n = 4) {
     for (int i = 0; i < n; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "platform/format.h"
+#include "support/files.h"
 #include "support/program_fixture.h"
 
 namespace vis::sim {
@@ -11,10 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing_files::contents;
 
 // A record with every field away from its default.
 std::string customRecord(const std::string& dir) { return padRight(dir, 100) + "000012011" "5" "Pref" "5 " "3" "   "; }

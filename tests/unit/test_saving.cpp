@@ -8,6 +8,7 @@
 #include "output/bmp_codec.h"
 #include "output/naming.h"
 #include "platform/format.h"
+#include "support/files.h"
 #include "support/program_fixture.h"
 
 namespace vis::sim {
@@ -15,10 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing_files::contents;
 
 // Width and height of a JPEG file, or (-1, -1).
 std::pair<int, int> jpegSize(const fs::path& p) {
