@@ -1,6 +1,6 @@
 # The Edit menu's whole-screen entry, reached by its mnemonics, hides the
 # program, grabs and shows the frozen screen maximised; Escape folds the
-# window to its toolbar strip.
+# window to its toolbar strip. Toolbar button 0 then does it again.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/app.sh"
@@ -24,4 +24,11 @@ sleep 0.5
 is_maximised "$win" && fail "still maximised after Escape"
 read -r _ _ w2 h2 < <(window_geometry "$win")
 ((h2 < 120)) || fail "the bar is ${h2} pixels high"
+# Toolbar button 0 does the same with the flash; a plain Escape, without
+# activating the window first, still reaches it.
+xdotool mousemove --window "$win" 13 40 click 1
+wait_for_title "$win" '^Vistrelle - Sélectionnez' 10 || fail "button 0 did not freeze the screen"
+sleep 1
+xdotool key Escape
+wait_for_title "$win" '^Image capturée \.\.\.$' 10 || fail "Escape after button 0 did not reach the window"
 echo "ok: strip ${w0}x${h0}, frozen ${w1}x${h1}, bar ${w2}x${h2}"
