@@ -8,10 +8,14 @@
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#endif
+#ifndef NOMINMAX
 #ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #endif
 #include <io.h>
 #include <windows.h>

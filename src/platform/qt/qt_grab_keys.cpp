@@ -12,10 +12,14 @@
 
 #ifdef _WIN32
 #ifndef NOMINMAX
+#ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
 #endif
 #include <windows.h>
 #else
