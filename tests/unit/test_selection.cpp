@@ -309,3 +309,33 @@ TEST_F(SelectionTest, RepeatSizesTheDisplayFromTheNewestCapture) {
 
 }  // namespace
 }  // namespace vis::sim
+
+namespace vis::sim {
+namespace {
+
+// Sizes past 16 bits (a screen wider than 2184 pixels) are held whole.
+class LargeScreenTest : public ProgramTest {
+protected:
+    LargeScreenTest() : ProgramTest(3840, 2160) {}
+};
+
+TEST_F(LargeScreenTest, FourKScreenKeepsItsSizes) {
+    main().bouton_Click(1);
+    FrmMain& m = main();
+    EXPECT_EQ(m.ImgTtscreen->width, 52364);  // 57600 / 1.1
+    EXPECT_EQ(m.width, 52364 + 180);
+    EXPECT_EQ(g().largeurImage[0], 52364);
+    EXPECT_EQ(liste().Image1[1]->picture.width(), 3840);
+    captureRegion(1500, 1500, 1500 + 45000, 1500 + 30000);
+    EXPECT_EQ(m.largeurPleinEcran, 57600 - 80);
+    EXPECT_EQ(m.hauteurPleinEcran, 32400 - 600);
+    EXPECT_EQ(liste().Lbldim[2]->caption, "02/  45000 x 30000");
+    EXPECT_EQ(liste().Image1[2]->picture.width(), 3000);
+    EXPECT_EQ(liste().Image1[2]->picture.pixel(2999, 1999), screenPixel(3099, 2099));
+    EXPECT_EQ(g().hauteurFenetre[1], 30030 + 1430);
+    main().bouton_Click(10);
+    EXPECT_EQ(liste().Image1[3]->picture.width(), 3000);
+}
+
+}  // namespace
+}  // namespace vis::sim
