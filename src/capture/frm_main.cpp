@@ -272,8 +272,8 @@ void FrmMain::formLoad() {
     b0.visible = true;
     b0.tooltip = std::string(txt::kTooltips[0]);
     const int tpp = app.platform.screen.twipsPerPixelX();
-    const Bitmap tile = loadDataPicture(std::string(txt::kFillerTile), kButtonWidth / tpp, kButtonHeight / tpp,
-                                        rgb(0, 64, 160));
+    const Bitmap tile =
+        loadDataPicture(std::string(txt::kFillerTile), kButtonWidth / tpp, kButtonHeight / tpp, rgb(0, 64, 160));
     for (int i = 1; i < kToolbarTiles; ++i) {
         Control& b = bouton(i);
         const Control& prev = bouton(i - 1);

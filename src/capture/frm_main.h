@@ -1,11 +1,10 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <filesystem>
 
 #include "capture/form.h"
 #include "settings/param_record.h"
@@ -54,7 +53,7 @@ public:
     int numFichier = 1;
     std::string dossierSauvegarde;
     std::string nomFichier;
-    std::string cdlgFileName;  // the save dialog's file name, kept between uses
+    std::string cdlgFileName;             // the save dialog's file name, kept between uses
     std::unique_ptr<aDIBSection> dibJpg;  // the JPEG writer's buffer, kept while the window lives
 
     // Pictures of the toolbar: entry i+1 normal, i+18 highlighted (1-based).

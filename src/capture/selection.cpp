@@ -37,8 +37,8 @@ void FrmMain::Picture1_MouseMove(const MouseEvent& e) {
         Labtaille->visible = true;
         const double W = rectsel->width;
         const double H = rectsel->height;
-        Labtaille->caption = numberText(W) + " X" + numberText(H) + " = ~" +
-                             numberText(std::floor(H * W * 13.3 / 1000000)) + " K (bmp)";
+        Labtaille->caption =
+            numberText(W) + " X" + numberText(H) + " = ~" + numberText(std::floor(H * W * 13.3 / 1000000)) + " K (bmp)";
         Labtaille->width = 80 * static_cast<int>(charCount(Labtaille->caption));
     } else {
         rectsel->top = static_cast<int>(std::lround(e.y));

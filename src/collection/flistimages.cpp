@@ -25,19 +25,13 @@ void Flistimages::build() {
     Lbldim.clear();
     pictsave.clear();
 
-    Control& img = addControl(ControlKind::Image, "Image1", 0);
-    img.left = kThumbLeft;
-    img.top = kThumbTop;
-    img.width = kThumbWidth;
-    img.height = kThumbHeight;
+    Control& img =
+        addControl(ControlKind::Image, "Image1", 0).setBounds(kThumbLeft, kThumbTop, kThumbWidth, kThumbHeight);
     img.visible = false;
     Image1.push_back(&img);
 
-    Control& lbl = addControl(ControlKind::Label, "Lbldim", 0);
-    lbl.left = kLabelLeft;
-    lbl.top = kLabelTop;
-    lbl.width = kLabelWidth;
-    lbl.height = kLabelHeight;
+    Control& lbl =
+        addControl(ControlKind::Label, "Lbldim", 0).setBounds(kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight);
     lbl.fontName = "Arial Narrow";
     lbl.fontSize = 8.25;
     lbl.autoSize = true;
@@ -45,32 +39,21 @@ void Flistimages::build() {
     lbl.visible = false;
     Lbldim.push_back(&lbl);
 
-    Control& mark = addControl(ControlKind::PictureBox, "pictsave", 0);
-    mark.left = kMarkLeft;
-    mark.top = kMarkTop;
-    mark.width = kMarkSize;
-    mark.height = kMarkSize;
+    Control& mark =
+        addControl(ControlKind::PictureBox, "pictsave", 0).setBounds(kMarkLeft, kMarkTop, kMarkSize, kMarkSize);
     mark.visible = false;
     const auto floppy = std::filesystem::path(app.platform.paths.programFolder()) / txt::kFloppyFile;
     if (auto b = readBmp(floppy.string())) mark.picture = *b;
     pictsave.push_back(&mark);
 
-    Vscroll1 = &addControl(ControlKind::Slider, "Vscroll1");
-    Vscroll1->left = 2880;
-    Vscroll1->top = 0;
-    Vscroll1->width = 555;
-    Vscroll1->height = 1335;
+    Vscroll1 = &addControl(ControlKind::Slider, "Vscroll1").setBounds(2880, 0, 555, 1335);
     Vscroll1->min = 1;
     Vscroll1->max = 1;
     Vscroll1->value = 1;
     Vscroll1->enabled = false;
     Vscroll1->onChange = [this] { Vscroll1_Change(); };
 
-    Labscroll = &addControl(ControlKind::Label, "Labscroll");
-    Labscroll->left = 2880;
-    Labscroll->top = 1320;
-    Labscroll->width = 495;
-    Labscroll->height = 255;
+    Labscroll = &addControl(ControlKind::Label, "Labscroll").setBounds(2880, 1320, 495, 255);
 
     onActivate = [this] { Form_Activate(); };
     onGotFocus = [this] { Form_GotFocus(); };
@@ -90,11 +73,7 @@ void Flistimages::creerElement(int n) {
         const int i = elementCount() + 1;
         auto copy = [&](std::vector<Control*>& list) {
             const Control& t = *list[0];
-            Control& c = addControl(t.kind, t.name, i);
-            c.left = t.left;
-            c.top = t.top;
-            c.width = t.width;
-            c.height = t.height;
+            Control& c = addControl(t.kind, t.name, i).setBounds(t.left, t.top, t.width, t.height);
             c.fontName = t.fontName;
             c.fontSize = t.fontSize;
             c.autoSize = t.autoSize;

@@ -61,8 +61,8 @@ void FrmMain::GestVignettes(Control& uneImage) {
 
         const bool region = uneImage.kind == ControlKind::PictureBox;
         img.picture = uneImage.picture;
-        lbl.caption = region ? twoDigits(n) + "/ " + numberText(w) + " x" + numberText(h)
-                             : twoDigits(n) + " Plein écran";
+        lbl.caption =
+            region ? twoDigits(n) + "/ " + numberText(w) + " x" + numberText(h) : twoDigits(n) + " Plein écran";
         img.visible = true;
         for (int i = 1; i <= n; ++i) l.Image1[static_cast<std::size_t>(i)]->borderStyle = 0;
         img.borderStyle = 1;

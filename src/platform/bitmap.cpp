@@ -60,8 +60,8 @@ Bitmap Bitmap::scaled(int w, int h) const {
                     ++n;
                 }
             }
-            out[static_cast<std::size_t>(ty) * w + tx] = rgb(static_cast<int>(r / n), static_cast<int>(g / n),
-                                                             static_cast<int>(b / n));
+            out[static_cast<std::size_t>(ty) * w + tx] =
+                rgb(static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n));
         }
     }
     return Bitmap(w, h, std::move(out));

@@ -41,22 +41,22 @@ struct Control {
     const std::uint64_t id = nextViewId();
     ControlKind kind = ControlKind::Label;
     std::string name;
-    int index = -1;                 // position in its element list, -1 when single
-    Control* container = nullptr;   // drawn inside this element (positions relative to it)
+    int index = -1;                // position in its element list, -1 when single
+    Control* container = nullptr;  // drawn inside this element (positions relative to it)
 
     int left = 0, top = 0, width = 0, height = 0;
     bool visible = true;
     bool enabled = true;
 
-    std::string caption;            // label, check box, button caption; text box text
+    std::string caption;  // label, check box, button caption; text box text
     std::string tooltip;
-    Bitmap picture;                 // picture box: drawn 1:1 at the top left; image: stretched
-    int borderStyle = 0;            // 0 flat, 1 single line
+    Bitmap picture;       // picture box: drawn 1:1 at the top left; image: stretched
+    int borderStyle = 0;  // 0 flat, 1 single line
     std::uint32_t borderColor = kBlack;
-    std::uint32_t backColor = 0;    // 0 = the toolkit's default
-    std::uint32_t foreColor = 0;    // 0 = the toolkit's default
+    std::uint32_t backColor = 0;  // 0 = the toolkit's default
+    std::uint32_t foreColor = 0;  // 0 = the toolkit's default
     CursorKind cursor = CursorKind::Default;
-    Bitmap cursorPicture;           // CursorKind::Custom
+    Bitmap cursorPicture;  // CursorKind::Custom
     int hotSpotX = 0, hotSpotY = 0;
 
     int value = 0, min = 0, max = 10;  // slider position; check box state (0, 1, 2)
@@ -64,17 +64,24 @@ struct Control {
     bool autoSize = false;             // label drawn at its caption's size (the model keeps its own width)
     bool wordWrap = false;             // with autoSize: wrap at the width, grow downwards
     std::string fontName;
-    double fontSize = 0;               // points; 0 = default
+    double fontSize = 0;  // points; 0 = default
 
-    int x2 = 0, y2 = 0;                // line: end point (start is left, top)
+    int x2 = 0, y2 = 0;  // line: end point (start is left, top)
 
     std::function<void(const MouseEvent&)> onMouseDown;
     std::function<void(const MouseEvent&)> onMouseMove;
     std::function<void(const MouseEvent&)> onMouseUp;
     std::function<void()> onClick;
     std::function<void()> onDblClick;
-    std::function<void()> onChange;    // text edited, slider moved, box ticked
+    std::function<void()> onChange;  // text edited, slider moved, box ticked
 
+    Control& setBounds(int l, int t, int w, int h) {
+        left = l;
+        top = t;
+        width = w;
+        height = h;
+        return *this;
+    }
     int right() const { return left + width; }
     int bottom() const { return top + height; }
 };
@@ -82,8 +89,8 @@ struct Control {
 struct MenuEntry {
     const std::uint64_t id = nextViewId();
     std::string name;
-    std::string caption;               // '&' marks the mnemonic
-    std::string shortcut;              // "Ctrl+E"
+    std::string caption;   // '&' marks the mnemonic
+    std::string shortcut;  // "Ctrl+E"
     bool visible = true;
     bool enabled = true;
     bool checked = false;
@@ -99,7 +106,7 @@ struct MenuEntry {
 struct Timer {
     const std::uint64_t id = nextViewId();
     std::string name;
-    int interval = 0;                  // milliseconds; 0 never fires
+    int interval = 0;  // milliseconds; 0 never fires
     bool enabled = false;
     std::function<void()> onTick;
 };
@@ -122,17 +129,17 @@ public:
     int left = 0, top = 0, width = 0, height = 0;
     std::string caption;
     Bitmap icon;
-    bool dialog = false;               // fixed frame, no minimise box
-    bool ownedByMain = false;          // stays above the main window
+    bool dialog = false;       // fixed frame, no minimise box
+    bool ownedByMain = false;  // stays above the main window
     bool showInTaskbar = true;
-    bool modal = false;                // set by the front end while shown modally
+    bool modal = false;  // set by the front end while shown modally
     // Set anew (from the view id sequence, so later requests compare higher
     // across windows) whenever the program asks for the window to come to
     // the front; the front end raises and activates it then.
     std::uint64_t raiseRequest = 0;
 
     std::vector<std::unique_ptr<Control>> controls;
-    std::vector<std::unique_ptr<MenuEntry>> menus;   // the menu bar; hidden ones serve as pop-ups
+    std::vector<std::unique_ptr<MenuEntry>> menus;  // the menu bar; hidden ones serve as pop-ups
     std::vector<std::unique_ptr<Timer>> timers;
 
     std::function<void()> onActivate;

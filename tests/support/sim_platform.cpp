@@ -9,9 +9,7 @@
 
 namespace vis::sim {
 
-std::uint32_t screenPixel(int x, int y) {
-    return rgb(x & 255, y & 255, ((x >> 8) & 15) << 4 | ((y >> 8) & 15));
-}
+std::uint32_t screenPixel(int x, int y) { return rgb(x & 255, y & 255, ((x >> 8) & 15) << 4 | ((y >> 8) & 15)); }
 
 Bitmap syntheticScreen(int width, int height) {
     std::vector<std::uint32_t> px(static_cast<std::size_t>(width) * height);

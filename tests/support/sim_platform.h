@@ -70,7 +70,7 @@ class SimGrabber : public IScreenGrabber {
 public:
     explicit SimGrabber(SimPlatform& p) : p_(p) {}
     void pressPrintScreen(int typcapt) override;
-    bool failing = false;             // the key leaves nothing on the clipboard
+    bool failing = false;  // the key leaves nothing on the clipboard
     Rect activeWindow{100, 50, 300, 200};
     std::vector<GrabRecord> grabs;
 
@@ -100,7 +100,7 @@ public:
     // Fires one timer now, as the event loop would.
     void fire(Timer& t);
 
-    double eventStep = 0.01;          // each processEvents advances the clock this much
+    double eventStep = 0.01;  // each processEvents advances the clock this much
     int processEventsCalls = 0;
     std::function<void(Window&)> modalScript;              // plays the user inside a modal window
     std::function<void(Window&, MenuEntry&)> popupScript;  // plays the user inside a pop-up menu
@@ -133,7 +133,7 @@ class SimMessages : public IMessageBoxes {
 public:
     explicit SimMessages(SimPlatform& p) : p_(p) {}
     MsgResult show(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override;
-    std::deque<MsgResult> answers;    // when empty: the first button
+    std::deque<MsgResult> answers;  // when empty: the first button
     std::vector<MessageRecord> shown;
     std::function<void(const MessageRecord&)> onShow;
 

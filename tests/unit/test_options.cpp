@@ -15,7 +15,15 @@ namespace fs = std::filesystem;
 using testing_files::contents;
 
 // A record with every field away from its default.
-std::string customRecord(const std::string& dir) { return padRight(dir, 100) + "000012011" "5" "Pref" "5 " "3" "   "; }
+std::string customRecord(const std::string& dir) {
+    return padRight(dir, 100) +
+           "000012011"
+           "5"
+           "Pref"
+           "5 "
+           "3"
+           "   ";
+}
 
 class OptionsTest : public ProgramTest {
 protected:
@@ -34,8 +42,7 @@ TEST_F(OptionsTest, MissingFileAsksAndRegeneratesTheDefaults) {
     EXPECT_EQ(sim.messages.shown[1].text,
               "Paramètres restaurés avec les valeurs par défaut, vous devez relancer le programme ..");
     EXPECT_EQ(sim.windows.exitCode, 0);
-    EXPECT_EQ(contents(paramPath()),
-              "\"" + padRight(sim.paths.documents, 100) + "0200001007Capt111   \"\r\n");
+    EXPECT_EQ(contents(paramPath()), "\"" + padRight(sim.paths.documents, 100) + "0200001007Capt111   \"\r\n");
 }
 
 TEST_F(OptionsTest, AnsweringNoEndsWithoutTouchingTheFile) {
@@ -166,7 +173,8 @@ TEST_F(OptionsTest, BadIntervalIsRefusedAndTheRecordKeepsItsLayout) {
         o.Txtinterval->caption = bad;
         o.OKButton->onClick();
         ASSERT_EQ(sim.messages.shown.size(), 1u) << bad;
-        EXPECT_EQ(sim.messages.shown[0].text, "Intervalle invalide : indiquer un nombre entier de secondes (0 à 65) !!");
+        EXPECT_EQ(sim.messages.shown[0].text,
+                  "Intervalle invalide : indiquer un nombre entier de secondes (0 à 65) !!");
         EXPECT_EQ(o.focusControl, o.Txtinterval);
     }
     EXPECT_EQ(charCount(prog->g.ligneParam), 120u);

@@ -118,7 +118,7 @@ TEST_F(SavingTest, FirstSaveThenTheNextNameInTheSameFolder) {
     EXPECT_EQ(main().dossierSauvegarde, sim.paths.documents);
 
     region();
-    EXPECT_FALSE(main().pictsave->visible);  // a new region hides the main marker
+    EXPECT_FALSE(main().pictsave->visible);    // a new region hides the main marker
     sim.dialogs.saveAnswers = {std::nullopt};  // cancelled
     main().menu("Mnuenregistrer").onClick();
     ASSERT_EQ(sim.dialogs.saveRequests.size(), 2u);
@@ -257,7 +257,8 @@ TEST_F(SavingTest, SaveAllFailureAsksForAFolder) {
     const std::string tail = "0200001007Capt111   ";
     const Case cases[] = {
         {padRight(sim.paths.documents + "/absent", 100) + tail, "missing folder"},
-        {std::string(sim.paths.documents + "/x").append(120 - sim.paths.documents.size() - 2, 'x'), "no pair of blanks"},
+        {std::string(sim.paths.documents + "/x").append(120 - sim.paths.documents.size() - 2, 'x'),
+         "no pair of blanks"},
         {std::string(100, ' ') + tail, "blank folder"},
     };
     for (const Case& c : cases) {

@@ -136,8 +136,8 @@ TEST_F(DataFilesTest, ToolbarCursorAndMarkerComeFromTheDataFiles) {
     EXPECT_EQ(m.bouton(40).picture.width(), 27);
     const Bitmap& cursor = m.Picture1->cursorPicture;
     ASSERT_EQ(cursor.width(), 32);
-    EXPECT_EQ(cursor.pixel(0, 0) >> 24, 0u);        // a corner is not drawn
-    EXPECT_EQ(cursor.pixel(15, 14) >> 24, 0xFFu);   // the hot spot is
+    EXPECT_EQ(cursor.pixel(0, 0) >> 24, 0u);       // a corner is not drawn
+    EXPECT_EQ(cursor.pixel(15, 14) >> 24, 0xFFu);  // the hot spot is
     EXPECT_EQ(m.pictsave->picture.width(), 16);
     EXPECT_EQ(m.pictsave->picture.height(), 15);
     main().bouton_Click(0);
