@@ -48,6 +48,31 @@ is_maximised() {
     [[ $state == *_NET_WM_STATE_MAXIMIZED_VERT* && $state == *_NET_WM_STATE_MAXIMIZED_HORZ* ]]
 }
 
+# wait_until_maximised ID TIMEOUT: the window manager has finished maximising.
+wait_until_maximised() {
+    local deadline=$((SECONDS + ${2:-10}))
+    until is_maximised "$1"; do
+        ((SECONDS <= deadline)) || return 1
+        sleep 0.1
+    done
+    sleep 0.5
+}
+
+# drag X0 Y0 X1 Y1: a left-button drag in screen coordinates, in small steps.
+drag() {
+    local x0=$1 y0=$2 x1=$3 y1=$4 s
+    xdotool mousemove "$x0" "$y0"
+    sleep 0.2
+    xdotool mousedown 1
+    sleep 0.2
+    for s in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove $((x0 + (x1 - x0) * s / 8)) $((y0 + (y1 - y0) * s / 8))
+        sleep 0.05
+    done
+    sleep 0.2
+    xdotool mouseup 1
+}
+
 # press ID KEYS...: activates the window and types the keys.
 press() {
     local id=$1

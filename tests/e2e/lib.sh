@@ -42,5 +42,7 @@ screenshot() {
 # fail MESSAGE: prints it and exits the script with 1.
 fail() {
     echo "FAIL: $*" >&2
+    # What the program said, when a script started one.
+    [[ -n ${VIS_TMP:-} && -s $VIS_TMP/app.log ]] && sed 's/^/  app: /' "$VIS_TMP/app.log" >&2
     exit 1
 }

@@ -30,7 +30,7 @@ for n in $(seq 90 199); do
 done
 [[ -n $display ]] || { echo "no free display number" >&2; exit 1; }
 
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$VIS_TMP/xvfb.log" 2>&1 &
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp -noreset >"$VIS_TMP/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY=":$display"
 ready=
@@ -54,13 +54,19 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 openbox --sm-disable >"$VIS_TMP/openbox.log" 2>&1 &
 pids+=($!)
-# Managing once it has set _NET_SUPPORTING_WM_CHECK on the root.
-for _ in $(seq 1 30); do
+# Managing once it has set _NET_SUPPORTING_WM_CHECK on the root; a loaded
+# machine may take a while.
+wm=
+for _ in $(seq 1 200); do
     if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+        wm=1
         break
     fi
+    kill -0 "${pids[-1]}" 2>/dev/null || break
     sleep 0.1
 done
+[[ -n $wm ]] || { echo "openbox did not start" >&2; cat "$VIS_TMP/openbox.log" >&2; exit 1; }
+sleep 0.5
 
 export VIS_EXE="$exe" VIS_TMP
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)

@@ -8,18 +8,14 @@ start_app
 win=$MAIN_WIN
 press "$win" alt+e t
 wait_for_title "$win" '^Vistrelle - Sélectionnez' 10 || fail "no frozen screen"
-sleep 0.5
+wait_until_maximised "$win" 10 || fail "the frozen screen is not maximised"
 read -r x y _ _ < <(window_geometry "$win")
-xdotool mousemove $((x + 100)) $((y + 100))
-sleep 0.2
-xdotool mousedown 1
-for step in 1 2 3 4 5 6 7 8; do
-    xdotool mousemove $((x + 100 + step * 30)) $((y + 100 + step * 20))
-    sleep 0.05
-done
-xdotool mouseup 1
+drag $((x + 100)) $((y + 100)) $((x + 340)) $((y + 260))
 
-wait_for_title "$win" '^Dernière capture \.\.\. 1 capture en cours \.\.\.$' 10 || fail "nothing filed"
+wait_for_title "$win" '^Dernière capture \.\.\. 1 capture en cours \.\.\.$' 10 || {
+    cat "$VIS_TMP/app.log" >&2
+    fail "nothing filed"
+}
 list=$(wait_for_window '^Collection$' 10) || fail "no collection window"
 read -r _ _ lw lh < <(window_geometry "$list")
 read -r _ _ w h < <(window_geometry "$win")
