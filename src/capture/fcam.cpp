@@ -17,8 +17,9 @@ void Fcam::build() {
     const int hPx = Imagecam->picture.isNull() ? 90 : Imagecam->picture.height();
     Imagecam->width = wPx * tx;
     Imagecam->height = hPx * ty;
-    width = Imagecam->width;
-    height = Imagecam->height;
+    // Outer bounds: room for the frame and the title bar around the picture.
+    width = Imagecam->width + 120;
+    height = Imagecam->height + 450;
     left = (app.platform.screen.widthTwips() - width) / 2;
     top = (app.platform.screen.heightTwips() - height) / 2;
     caption = "Vistrelle";
