@@ -47,6 +47,16 @@ Bitmap FrmMain::loadDataPicture(const std::string& file, int w, int h, std::uint
     return Bitmap::filled(w, h, fallback);
 }
 
+// The selection's size label, hidden until a drag, drawn inside `inside`.
+Control& FrmMain::sizeLabel(const char* labelName, Control* inside) {
+    Control& l = addControl(ControlKind::Label, labelName);
+    l.container = inside;
+    l.visible = false;
+    l.height = 240;
+    l.backColor = rgb(255, 255, 225);
+    return l;
+}
+
 void FrmMain::build() {
     const int tpp = app.platform.screen.twipsPerPixelX();
     for (int k = 0; k < kToolbarTiles; ++k) {
@@ -89,11 +99,7 @@ void FrmMain::build() {
     rectsel->visible = false;
     rectsel->borderColor = kBlack;
 
-    Labtaille = &addControl(ControlKind::Label, "Labtaille");
-    Labtaille->container = Picture1;
-    Labtaille->visible = false;
-    Labtaille->height = 240;
-    Labtaille->backColor = rgb(255, 255, 225);
+    Labtaille = &sizeLabel("Labtaille", Picture1);
 
     Picture2 = &addControl(ControlKind::PictureBox, "Picture2");
     Picture2->visible = false;
@@ -102,11 +108,7 @@ void FrmMain::build() {
     Picture2->borderStyle = 1;
     Picture2->onMouseMove = [this](const MouseEvent& e) { Picture2_MouseMove(e); };
 
-    Labtaill2 = &addControl(ControlKind::Label, "Labtaill2");
-    Labtaill2->container = Picture2;
-    Labtaill2->visible = false;
-    Labtaill2->height = 240;
-    Labtaill2->backColor = rgb(255, 255, 225);
+    Labtaill2 = &sizeLabel("Labtaill2", Picture2);
 
     ImgTtscreen = &addControl(ControlKind::Image, "ImgTtscreen");
     ImgTtscreen->visible = false;

@@ -141,6 +141,7 @@ protected:
 
 private:
     void buildMenus();
+    Control& sizeLabel(const char* labelName, Control* inside);
     void chargtconstMain();
     void loadToolbarPictures();
     void Timlabdeb_Timer();
