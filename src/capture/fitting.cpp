@@ -9,6 +9,8 @@ namespace vis {
 
 void FrmMain::MefImageF(int typcapt) {
     state = WindowState::Normal;
+    // A new whole-screen or window capture is not saved yet.
+    marquerAffichee(false);
     showMenus(true);
     ImgTtscreen->picture = Picture1->picture;
     const int tx = app.platform.screen.twipsPerPixelX();
@@ -73,6 +75,7 @@ void FrmMain::Agrandred() {
             ImgTtscreen->visible = true;
         modeBarre = false;
         left = screenWidth() - width;
+        majMarque();
         return;
     }
     if (Picture2->visible) {
@@ -88,6 +91,7 @@ void FrmMain::Agrandred() {
     height = kBarHeight;
     width = kToolbarButtons * bouton(0).width;
     modeBarre = true;
+    majMarque();
     left = screenWidth() - width;
 }
 

@@ -81,26 +81,6 @@ void FrmMain::build() {
 
     Line1 = &addControl(ControlKind::Line, "Line1");
 
-    Picture1 = &addControl(ControlKind::PictureBox, "Picture1");
-    Picture1->visible = false;
-    Picture1->left = 25;
-    Picture1->top = 25;
-    Picture1->onMouseDown = [this](const MouseEvent& e) { Picture1_MouseDown(e); };
-    Picture1->onMouseMove = [this](const MouseEvent& e) { Picture1_MouseMove(e); };
-    Picture1->onMouseUp = [this](const MouseEvent& e) { Picture1_MouseUp(e); };
-    // Without its file the custom cursor falls back to the cross-hair.
-    if (auto c = readBmp((std::filesystem::path(app.platform.paths.programFolder()) / txt::kCursorFile).string()))
-        Picture1->cursorPicture = transparentOnMagenta(*c);
-    Picture1->hotSpotX = 15;
-    Picture1->hotSpotY = 14;
-
-    rectsel = &addControl(ControlKind::Shape, "rectsel");
-    rectsel->container = Picture1;
-    rectsel->visible = false;
-    rectsel->borderColor = kBlack;
-
-    Labtaille = &sizeLabel("Labtaille", Picture1);
-
     Picture2 = &addControl(ControlKind::PictureBox, "Picture2");
     Picture2->visible = false;
     Picture2->left = 20;
@@ -122,6 +102,27 @@ void FrmMain::build() {
     pictsave->width = 16 * tpp;
     pictsave->height = 15 * tpp;
     pictsave->picture = loadDataPicture(std::string(txt::kFloppyFile), 16, 15, rgb(0, 0, 128));
+
+    // Last, so that the frozen screen covers every other element while it is shown.
+    Picture1 = &addControl(ControlKind::PictureBox, "Picture1");
+    Picture1->visible = false;
+    Picture1->left = 25;
+    Picture1->top = 25;
+    Picture1->onMouseDown = [this](const MouseEvent& e) { Picture1_MouseDown(e); };
+    Picture1->onMouseMove = [this](const MouseEvent& e) { Picture1_MouseMove(e); };
+    Picture1->onMouseUp = [this](const MouseEvent& e) { Picture1_MouseUp(e); };
+    // Without its file the custom cursor falls back to the cross-hair.
+    if (auto c = readBmp((std::filesystem::path(app.platform.paths.programFolder()) / txt::kCursorFile).string()))
+        Picture1->cursorPicture = transparentOnMagenta(*c);
+    Picture1->hotSpotX = 15;
+    Picture1->hotSpotY = 14;
+
+    rectsel = &addControl(ControlKind::Shape, "rectsel");
+    rectsel->container = Picture1;
+    rectsel->visible = false;
+    rectsel->borderColor = kBlack;
+
+    Labtaille = &sizeLabel("Labtaille", Picture1);
 
     Timbouton = &addTimer("Timbouton", 200, false);
     Timbouton->onTick = [this] { Timbouton_Timer(); };
@@ -345,10 +346,12 @@ void FrmMain::bouton_Click(int k) {
 void FrmMain::doButton(int k) {
     switch (k) {
         case 0:
+            // "z" first: right after a window capture the press still enters
+            // the selection instead of leaving the window's picture on top.
+            typeCapture = 'z';
             capturTTecran(0);
             annulation();
             RideauPhoto();
-            typeCapture = 'z';
             premiereCapture = false;
             break;
         case 1:
@@ -426,7 +429,7 @@ void FrmMain::bouton_MouseMove(int k) {
 
 void FrmMain::Form_KeyDown(int keyCode) {
     if (keyCode == kVkCopyPicture) {
-        app.platform.clipboard.setBitmap(Picture1->picture);
+        if (app.platform.clipboard.hasBitmap()) Picture1->picture = app.platform.clipboard.bitmap();
         return;
     }
     if (keyCode != kVkEscape || state != WindowState::Maximized) return;
@@ -443,6 +446,8 @@ void FrmMain::Form_KeyDown(int keyCode) {
     hauteurHorsBarre = kBarHeight;
     top = 0;
     modeBarre = true;
+    majMarque();
+    if (!enVeille) montrerListe();
 }
 
 void FrmMain::Form_Activate() {
@@ -459,6 +464,15 @@ void FrmMain::Form_Resize() {
 }
 
 void FrmMain::afficherMain() { show(); }
+
+bool FrmMain::selectionPossible() const { return state == WindowState::Maximized && Picture1->visible; }
+
+void FrmMain::marquerAffichee(bool sauvee) {
+    captureAfficheeSauvee_ = sauvee;
+    majMarque();
+}
+
+void FrmMain::majMarque() { pictsave->visible = captureAfficheeSauvee_ && !modeBarre; }
 
 int FrmMain::largeurPour(int w) {
     const int b = bouton(0).width;

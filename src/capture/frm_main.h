@@ -128,6 +128,13 @@ public:
     // configuration folder when the program's folder cannot be written.
     std::filesystem::path paramFile() const;
 
+    // The frozen screen is up and waits for a drag.
+    bool selectionPossible() const;
+    // The saved marker shows whether the capture on display is saved; bar
+    // mode shows no capture, so no marker either.
+    void marquerAffichee(bool sauvee);
+    void majMarque();
+
     // Screen size in twips.
     int screenWidth() const;
     int screenHeight() const;
@@ -159,6 +166,7 @@ private:
 
     std::array<Control*, kToolbarTiles> bouton_{};
     bool captureBusy_ = false;
+    bool captureAfficheeSauvee_ = false;
     int posLabdeb = 0;
 };
 

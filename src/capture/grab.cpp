@@ -87,7 +87,11 @@ void FrmMain::RideauPhoto() {
 
 void FrmMain::annulation() {
     if (typeCapture == 'f') return;
+    // Nothing of the program may lie over the frozen screen, which must hold
+    // the focus for Escape: the collection comes back after the selection.
+    if (app.flistimagesLoaded()) app.flistimages().hide();
     state = WindowState::Maximized;
+    show();
     app.platform.windows.processEvents();
     Labtaill2->visible = false;
     Picture1->width = screenWidth() - 80;
@@ -152,7 +156,7 @@ void FrmMain::Rafraichir() {
     largeurCapture = largeurSelection;
     hauteurCapture = hauteurSelection;
     cropInto(*Picture2, std::min(xDebut, xFin), std::min(yDebut, yFin));
-    pictsave->visible = false;
+    marquerAffichee(false);
     app.flistimages().show();
     afficherMain();
     if (!Picture2->picture.isNull()) GestVignettes(*Picture2);

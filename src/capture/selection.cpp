@@ -10,6 +10,9 @@
 namespace vis {
 
 void FrmMain::Picture1_MouseDown(const MouseEvent& e) {
+    // Only the frozen screen takes a selection; a press anywhere else must
+    // never file a region.
+    if (!selectionPossible()) return;
     xDebut = e.x;
     yDebut = e.y;
     selectionEnCours = true;
@@ -51,6 +54,7 @@ void FrmMain::Picture1_MouseMove(const MouseEvent& e) {
 void FrmMain::TimRect_Timer() { rectsel->borderColor = rectsel->borderColor == kBlack ? kLightGrey : kBlack; }
 
 void FrmMain::Picture1_MouseUp(const MouseEvent& e) {
+    if (!selectionEnCours) return;
     TimRect->enabled = false;
     selectionEnCours = false;
     state = WindowState::Normal;
@@ -70,7 +74,7 @@ void FrmMain::Picture1_MouseUp(const MouseEvent& e) {
     cropInto(*Picture2, std::min(xDebut, e.x), std::min(yDebut, e.y));
     xFin = e.x;
     yFin = e.y;
-    pictsave->visible = false;
+    marquerAffichee(false);
     Picture2->visible = !modeBarre;
     Picture1->visible = false;
     caption = std::string(txt::kTitleCaptured);
@@ -93,7 +97,10 @@ void FrmMain::Picture1_MouseUp(const MouseEvent& e) {
     Picture1->cursor = CursorKind::Cross;
     showMenus(true);
     // An empty selection (a click, or a drag shorter than a step) files nothing.
-    if (!Picture2->picture.isNull()) GestVignettes(*Picture2);
+    if (!Picture2->picture.isNull())
+        GestVignettes(*Picture2);
+    else if (!enVeille)
+        montrerListe();
     if (enVeille) {
         app.flistimages().hide();
         hide();

@@ -186,6 +186,8 @@ void Flistimages::clickimage1(int num) {
     const int n = app.g.nbCaptures;
     if (num < 1 || num > n || num > elementCount()) return;
     FrmMain& m = app.frmMain();
+    // The frozen screen keeps its selection; a thumbnail waits until it is over.
+    if (m.selectionPossible()) return;
     const std::size_t s = static_cast<std::size_t>(num) - 1;
     m.state = WindowState::Normal;
     const std::string& label = Lbldim[static_cast<std::size_t>(num)]->caption;
@@ -216,8 +218,8 @@ void Flistimages::clickimage1(int num) {
     m.Labtaill2->visible = false;
     for (int i = 1; i <= std::min(n, elementCount()); ++i) Image1[static_cast<std::size_t>(i)]->borderStyle = 0;
     Image1[static_cast<std::size_t>(num)]->borderStyle = 1;
-    m.pictsave->visible = pictsave[static_cast<std::size_t>(num)]->visible;
     m.modeBarre = false;
+    m.marquerAffichee(pictsave[static_cast<std::size_t>(num)]->visible);
     app.g.captureCourante = num;
 }
 

@@ -71,7 +71,7 @@ void FrmMain::Enregistrer() {
                                    MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
-    pictsave->visible = true;
+    marquerAffichee(true);
     dossierSauvegarde = dossierDe(nomFichier);
     for (int i = 1; i <= std::min(g.nbCaptures, l.elementCount()); ++i)
         if (l.Image1[static_cast<std::size_t>(i)]->borderStyle == 1)
@@ -102,7 +102,7 @@ void FrmMain::EnregistrerTout(bool& savOk) {
         }
         l.pictsave[static_cast<std::size_t>(i)]->visible = true;
     }
-    pictsave->visible = true;
+    marquerAffichee(true);
 }
 
 }  // namespace vis

@@ -163,11 +163,15 @@ TEST_F(GrabTest, EscapeDuringSelectionFoldsToTheBar) {
     EXPECT_EQ(m.height, 3000);
 }
 
-TEST_F(GrabTest, KeyFortyTwoPutsTheFrozenScreenOnTheClipboard) {
+TEST_F(GrabTest, KeyFortyTwoTakesTheClipboardsPictureIntoTheFrozenScreen) {
     main().bouton_Click(0);
+    const Bitmap other = Bitmap::filled(3, 2, 0xFF123456u);
+    sim.clipboard.content = other;
+    main().Form_KeyDown(42);
+    EXPECT_TRUE(main().Picture1->picture.sameAs(other));
     sim.clipboard.content = {};
     main().Form_KeyDown(42);
-    EXPECT_TRUE(sim.clipboard.content.sameAs(sim.screenPicture));
+    EXPECT_TRUE(main().Picture1->picture.sameAs(other));
 }
 
 TEST_F(GrabTest, ReturnToSelectionDoesNothingAfterAWindowCapture) {
@@ -182,13 +186,35 @@ TEST_F(GrabTest, ReturnToSelectionDoesNothingAfterAWindowCapture) {
     EXPECT_FALSE(m.modeBarre);
 }
 
-TEST_F(GrabTest, ButtonZeroRightAfterAWindowCaptureOnlyGrabs) {
+TEST_F(GrabTest, ButtonZeroAfterAWindowCaptureEntersTheSelection) {
     main().bouton_Click(2);
-    main().bouton_Click(0);  // 'f' still set while annulation runs
-    EXPECT_NE(main().state, WindowState::Maximized);
-    EXPECT_EQ(main().typeCapture, 'z');
-    main().bouton_Click(0);
-    EXPECT_EQ(main().state, WindowState::Maximized);
+    FrmMain& m = main();
+    // The window's picture is no frozen screen: a press on it files nothing.
+    m.Picture1_MouseDown({kLeftButton, 0, 100, 100});
+    m.Picture1_MouseUp({kLeftButton, 0, 2000, 2000});
+    EXPECT_EQ(g().nbCaptures, 1);
+    m.bouton_Click(0);
+    EXPECT_EQ(m.state, WindowState::Maximized);
+    EXPECT_EQ(m.typeCapture, 'z');
+    EXPECT_TRUE(m.selectionPossible());
+}
+
+TEST_F(GrabTest, TheCollectionStepsAsideForTheSelectionAndComesBack) {
+    captureRegion(100, 100, 1600, 1600);
+    ASSERT_TRUE(liste().visible);
+    FrmMain& m = main();
+    m.bouton_Click(0);
+    EXPECT_FALSE(liste().visible);
+    // A thumbnail clicked meanwhile leaves the selection alone.
+    liste().clickimage1(1);
+    EXPECT_TRUE(m.selectionPossible());
+    m.Form_KeyDown(27);
+    EXPECT_TRUE(liste().visible);
+    m.bouton_Click(9);
+    EXPECT_FALSE(liste().visible);
+    drag(200, 200, 200, 200);  // an empty selection files nothing, but the collection returns
+    EXPECT_TRUE(liste().visible);
+    EXPECT_EQ(g().nbCaptures, 1);
 }
 
 TEST_F(GrabTest, CaptureRequestsDuringAWaitAreIgnored) {

@@ -257,6 +257,25 @@ TEST_F(SelectionTest, FoldAndUnfoldAfterAWholeScreenCapture) {
     EXPECT_EQ(m.height, h);
 }
 
+TEST_F(SelectionTest, SavedMarkerOnlyWithASavedCaptureOnDisplay) {
+    FrmMain& m = main();
+    captureRegion(100, 100, 1600, 1600);
+    bool ok = true;
+    m.EnregistrerTout(ok);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(m.pictsave->visible);
+    m.bouton_Click(14);  // bar mode shows no capture
+    EXPECT_FALSE(m.pictsave->visible);
+    m.bouton_Click(14);
+    EXPECT_TRUE(m.pictsave->visible);
+    m.bouton_Click(1);
+    EXPECT_FALSE(m.pictsave->visible);
+    liste().clickimage1(1);
+    EXPECT_TRUE(m.pictsave->visible);
+    m.bouton_Click(2);
+    EXPECT_FALSE(m.pictsave->visible);
+}
+
 TEST_F(SelectionTest, RepeatBeforeAnySelectionSaysSo) {
     main().bouton_Click(10);
     ASSERT_EQ(sim.messages.shown.size(), 1u);
