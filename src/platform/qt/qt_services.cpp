@@ -18,6 +18,8 @@
 #include <QStandardPaths>
 #include <QTime>
 #include <QUrl>
+#include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/qt/qt_image.h"
@@ -97,9 +99,33 @@ TimeOfDay QtClock::timeOfDay() const {
 
 // ---- message boxes
 
+namespace {
+
+// A dialog is owned by no window of the program: a window may be unloaded
+// while the dialog is open (the flash window closes itself on a timer), and
+// an owner would take the dialog with it. It still stays above the window
+// that was active, which may go away safely.
+void keepAboveActiveWindow(QWidget& dialog) {
+    QWidget* active = QApplication::activeWindow();
+    if (!active || !active->windowHandle()) return;
+    dialog.winId();
+    if (QWindow* handle = dialog.windowHandle()) handle->setTransientParent(active->windowHandle());
+    dialog.adjustSize();
+    QRect r = dialog.frameGeometry();
+    r.moveCenter(active->frameGeometry().center());
+    if (const QScreen* screen = active->screen()) {
+        const QRect avail = screen->availableGeometry();
+        r.moveLeft(std::clamp(r.left(), avail.left(), std::max(avail.left(), avail.right() - r.width())));
+        r.moveTop(std::clamp(r.top(), avail.top(), std::max(avail.top(), avail.bottom() - r.height())));
+    }
+    dialog.move(r.topLeft());
+}
+
+}  // namespace
+
 MsgResult QtMessageBoxes::show(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
     if (before_) before_();
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box;
     box.setWindowTitle(title.empty() ? QStringLiteral("Vistrelle") : qs(title));
     box.setText(qs(text));
     switch (icon) {
@@ -142,6 +168,7 @@ MsgResult QtMessageBoxes::show(const std::string& text, MsgButtons buttons, MsgI
             break;
     }
     box.setDefaultButton(qobject_cast<QPushButton*>(map.front().first));
+    keepAboveActiveWindow(box);
     box.exec();
     for (auto& [button, result] : map)
         if (box.clickedButton() == button) return result;
@@ -214,11 +241,14 @@ QString startPath(const FileDialogRequest& r) {
 
 std::optional<std::string> QtFileDialogs::saveFile(const FileDialogRequest& r) {
     if (before_) before_();
-    QString selected;
-    const QString filters = qs(qtNameFilters(r.filter));
+    QFileDialog dialog(nullptr, qs(r.title), startPath(r), qs(qtNameFilters(r.filter)));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The program asks before replacing a file itself.
-    QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), qs(r.title), startPath(r), filters,
-                                                &selected, QFileDialog::DontConfirmOverwrite);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    keepAboveActiveWindow(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    QString path = dialog.selectedFiles().constFirst();
+    const QString selected = dialog.selectedNameFilter();
     if (path.isEmpty()) return std::nullopt;
     // A name typed without an extension takes the chosen type's: the program
     // decides the format from the last letters of the name.

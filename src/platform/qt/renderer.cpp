@@ -197,6 +197,7 @@ struct WindowView {
     QPointer<QMenuBar> bar;
     QPointer<ClientWidget> client;
     std::unordered_map<std::uint64_t, ControlView> controls;
+    std::vector<std::uint64_t> stacking;  // element ids bottom to top, as last applied
     std::unordered_map<std::uint64_t, TimerView> timers;
 
     std::vector<std::uint64_t> menuShape;
@@ -841,10 +842,14 @@ QWidget* QtRenderer::Impl::createControlWidget(WindowView& v, const Control& c) 
 
 void QtRenderer::Impl::syncControls(WindowView& v) {
     Window& w = *v.model;
+    // Later elements lie over earlier ones, whatever created or moved them.
+    std::vector<std::uint64_t> order;
+    order.reserve(w.controls.size());
     bool restack = false;
     std::set<std::uint64_t> live;
     for (auto& c : w.controls) {
         live.insert(c->id);
+        order.push_back(c->id);
         auto it = v.controls.find(c->id);
         if (it == v.controls.end() || !it->second.widget) {
             ControlView cv;
@@ -854,6 +859,7 @@ void QtRenderer::Impl::syncControls(WindowView& v) {
             restack = true;
         }
     }
+    if (order != v.stacking) restack = true;
     // Parents first, so that no widget still inside a removed one is lost
     // with it.
     for (auto& c : w.controls) {
@@ -888,8 +894,10 @@ void QtRenderer::Impl::syncControls(WindowView& v) {
         it = v.controls.erase(it);
     }
     for (auto& c : w.controls) applyControl(v, v.controls[c->id], *c);
-    if (restack)
+    if (restack) {
         for (auto& c : w.controls) v.controls[c->id].widget->raise();
+        v.stacking = std::move(order);
+    }
 }
 
 void QtRenderer::Impl::applyControl(WindowView& v, ControlView& cv, Control& c) {
