@@ -1,5 +1,6 @@
 #include "collection/flistimages.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -104,7 +105,10 @@ int Flistimages::hauteurColonne(int margin) const {
     const int n = app.g.nbCaptures;
     if (n < 1 || n > elementCount()) return height;
     const Control& last = *Image1[static_cast<std::size_t>(n)];
-    return last.top + last.height + margin;
+    // Never taller than the screen leaves to windows: the slider reaches the
+    // captures below.
+    const IScreen& screen = app.platform.screen;
+    return std::min(last.top + last.height + margin, screen.workAreaHeightPixels() * screen.twipsPerPixelY());
 }
 
 void Flistimages::Form_Activate() {

@@ -23,6 +23,9 @@ public:
     // the default font), for labels that size themselves.
     virtual int textWidthTwips(const std::string& text, const std::string& fontName, double fontSize) const = 0;
 
+    // Height left to windows by the desktop's panels.
+    virtual int workAreaHeightPixels() const { return heightPixels(); }
+
     int widthTwips() const { return widthPixels() * twipsPerPixelX(); }
     int heightTwips() const { return heightPixels() * twipsPerPixelY(); }
 };

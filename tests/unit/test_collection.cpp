@@ -77,6 +77,10 @@ TEST_F(CollectionTest, ThirtiethCaptureIsRefused) {
     EXPECT_EQ(liste().elementCount(), 29);
     EXPECT_TRUE(thumb(29).picture.sameAs(last));
     EXPECT_EQ(main().caption, "Dernière capture ... 29 captures en cours ...");
+    // Activated, the window stays within the screen; the slider reaches them all.
+    liste().Form_Activate();
+    EXPECT_EQ(liste().height, 768 * 15);
+    EXPECT_EQ(liste().Vscroll1->max, 29);
 }
 
 TEST_F(CollectionTest, DeletingMovesLaterCapturesAndTheirMarkers) {

@@ -51,6 +51,11 @@ int QtScreen::widthPixels() const {
     return s ? s->geometry().width() : 0;
 }
 
+int QtScreen::workAreaHeightPixels() const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry().height() : 0;
+}
+
 int QtScreen::heightPixels() const {
     QScreen* s = QGuiApplication::primaryScreen();
     return s ? s->geometry().height() : 0;

@@ -20,6 +20,7 @@ public:
     QtScreen();
     int widthPixels() const override;
     int heightPixels() const override;
+    int workAreaHeightPixels() const override;
     int twipsPerPixelX() const override { return tppX_; }
     int twipsPerPixelY() const override { return tppY_; }
     int textWidthTwips(const std::string& text, const std::string& fontName, double fontSize) const override;
