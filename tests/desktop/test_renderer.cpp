@@ -432,8 +432,11 @@ TEST_F(RendererTest, ButtonsAndKeysReachTheirHandlers) {
     QTest::keyClick(top, Qt::Key_A, Qt::ShiftModifier);
     QTest::keyClick(top, Qt::Key_F5);
     QTest::keyClick(top, Qt::Key_2, Qt::ControlModifier);
+    QTest::keyClick(top, Qt::Key_Printer);
+    QTest::keyClick(top, Qt::Key_Print);
     // The modifier keys themselves come first, as SHIFT (16) and CTRL (17).
-    EXPECT_EQ(keys, (std::vector<std::pair<int, int>>{{27, 0}, {16, 1}, {65, 1}, {116, 0}, {17, 2}, {50, 2}}));
+    EXPECT_EQ(keys, (std::vector<std::pair<int, int>>{
+                        {27, 0}, {16, 1}, {65, 1}, {116, 0}, {17, 2}, {50, 2}, {42, 0}, {44, 0}}));
 }
 
 TEST_F(RendererTest, TimersFireThroughProcessEventsAndFollowTheModel) {

@@ -121,6 +121,10 @@ int virtualKeyOf(const QKeyEvent* e) {
             return 39;
         case Qt::Key_Down:
             return 40;
+        case Qt::Key_Printer:
+            // VK_PRINT: what Qt makes of that key on Windows. X11 has no
+            // keysym for it (its Print is the Print Screen key, 44).
+            return 42;
         case Qt::Key_Print:
             return 44;
         case Qt::Key_Insert:
