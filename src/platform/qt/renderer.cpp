@@ -710,10 +710,13 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
         return;
     }
     if (!v.top->isVisible() || !v.shownVisible || v.shownState != w.state) {
+        // A window hidden and shown again loses its frame on X11, and with it
+        // Qt's idea of where the frame was: place it from the model again.
+        const bool reshown = !v.top->isVisible() || !v.shownVisible;
         switch (w.state) {
             case WindowState::Normal:
                 v.top->showNormal();
-                if (!actuallyNormal || boundsChanged) applyGeometry(v);
+                if (!actuallyNormal || boundsChanged || reshown) applyGeometry(v);
                 break;
             case WindowState::Minimized:
                 v.top->showMinimized();
