@@ -127,9 +127,14 @@ void FrmMain::build() {
     Timbouton = &addTimer("Timbouton", 200, false);
     Timbouton->onTick = [this] { Timbouton_Timer(); };
     Timerclav = &addTimer("Timerclav", 100, false);
+    Timerclav->onTick = [this] { Timerclav_Timer(); };
     TimRect = &addTimer("TimRect", 250, true);
     TimRect->onTick = [this] { TimRect_Timer(); };
     TimPeriod = &addTimer("TimPeriod", 0, false);
+    TimPeriod->onTick = [this] { TimPeriod_Timer(); };
+    // Ticks once shortly after start-up, and once after each use of the close box.
+    TimerUnload = &addTimer("TimerUnload", 100, true);
+    TimerUnload->onTick = [this] { TimerUnload_Timer(); };
     // The hint slides at the pace of the original's system timer.
     Timlabdeb = &addTimer("Timlabdeb", 16, false);
     Timlabdeb->onTick = [this] { Timlabdeb_Timer(); };
@@ -139,6 +144,8 @@ void FrmMain::build() {
     onKeyDown = [this](int keyCode, int) { Form_KeyDown(keyCode); };
     onActivate = [this] { Form_Activate(); };
     onResize = [this] { Form_Resize(); };
+    onQueryUnload = [this](bool& cancel, UnloadMode mode) { Form_QueryUnload(cancel, mode); };
+    onUnload = [this] { Form_Unload(); };
 }
 
 void FrmMain::buildMenus() {
@@ -155,7 +162,7 @@ void FrmMain::buildMenus() {
         EnregistrerTout(ok);
     });
     entry(fichier, "Mnuimprimer", nullptr);
-    entry(fichier, "Mnuquitter", nullptr);
+    entry(fichier, "Mnuquitter", [this] { quitprog(); });
     fichier.onDropDown = [this] {
         const bool any = app.g.nbCaptures != 0;
         for (const char* n : {"Mnuenregistrer", "Mnuenregistrertout", "Mnuimprimer"}) menu(n).enabled = any;
@@ -182,7 +189,7 @@ void FrmMain::buildMenus() {
     MenuEntry& outils = addMenu("mnuoutils");
     outils.visible = false;
     entry(outils, "mnuoptions", [this] { mnuoptions_Click(); });
-    entry(outils, "MnuCaptper", nullptr);
+    entry(outils, "MnuCaptper", [this] { MnuCaptper_Click(); });
 
     MenuEntry& help = addMenu("mnuHelp");
     help.visible = false;
@@ -200,8 +207,8 @@ void FrmMain::buildMenus() {
         capturTTecran(0);
         annulation();
     });
-    captu.add("mnuveille");
-    captu.add("Mnuquitt");
+    entry(captu, "mnuveille", [this] { mnuveille_Click(); });
+    entry(captu, "Mnuquitt", [this] { quitprog(); });
 
     MenuEntry& flott = addMenu("Mnuflott");
     flott.visible = false;
@@ -311,6 +318,7 @@ void FrmMain::formLoad() {
     caption = std::string(txt::kTitleStart);
     Labtaille->visible = false;
     app.fcam();
+    app.platform.tray.add(icon, std::string(txt::kTrayTip), [this](int m) { trayMessage(m); });
 }
 
 void FrmMain::showMenus(bool show) {
@@ -394,6 +402,12 @@ void FrmMain::doButton(int k) {
             break;
         case 10:
             Rafraichir();
+            break;
+        case 11:
+            MnuCaptper_Click();
+            break;
+        case 12:
+            quitprog();
             break;
         case 13:
             mnuoptions_Click();

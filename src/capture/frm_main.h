@@ -74,6 +74,7 @@ public:
     Timer* Timerclav = nullptr;
     Timer* TimRect = nullptr;
     Timer* TimPeriod = nullptr;
+    Timer* TimerUnload = nullptr;
     Timer* Timlabdeb = nullptr;
     MenuEntry& menu(const std::string& n) { return *findMenu(n); }
 
@@ -99,6 +100,22 @@ public:
     void Picture1_MouseUp(const MouseEvent& e);
     void Picture2_MouseMove(const MouseEvent& e);
     void TimRect_Timer();
+
+    // --- hot keys and periodic capture ---------------------------------
+    void Timerclav_Timer();
+    void MnuCaptper_Click();
+    void TimPeriod_Timer();
+
+    // --- tray mode -------------------------------------------------------
+    // A message of the notification-area icon (INotifyIcon numbering).
+    void trayMessage(int m);
+    void mnuveille_Click();
+
+    // --- quit ------------------------------------------------------------
+    void quitprog();
+    void Form_QueryUnload(bool& cancel, UnloadMode mode);
+    void Form_Unload();
+    void TimerUnload_Timer();
 
     // --- fitting and bar mode -------------------------------------------
     void MefImageF(int typcapt);
@@ -167,6 +184,15 @@ private:
     std::array<Control*, kToolbarTiles> bouton_{};
     bool captureBusy_ = false;
     bool captureAfficheeSauvee_ = false;
+    // The hot-key combination was down at the previous poll.
+    bool toucheVue_ = false;
+    // A combination pressed while a capture was under way: its button, run
+    // once that capture is over (-1: none).
+    int toucheEnAttente_ = -1;
+    // Hides both windows, or minimises them where no notification area
+    // would let the user bring them back.
+    void masquerFenetres();
+    void masquerListe();
     int posLabdeb = 0;
 };
 

@@ -43,6 +43,13 @@ Options& Program::options() {
 
 bool Program::optionsLoaded() const { return options_ && options_->loaded; }
 
+bool Program::fcamLoaded() const { return fcam_ && fcam_->loaded; }
+
+void Program::end(int code) {
+    ending = true;
+    platform.windows.exitProgram(code);
+}
+
 bool Program::pasCent() { return options().Check1[0]->value == 1; }
 bool Program::serieBmp() { return options().Check1[1]->value == 1; }
 std::string Program::repertoireText() { return options().Text1->caption; }

@@ -63,6 +63,13 @@ public:
     bool isLoaded(const Window& w) const { return w.loaded; }
     bool flistimagesLoaded() const;
     bool optionsLoaded() const;
+    bool fcamLoaded() const;
+
+    // Ends the program. On the desktop the event loop winds up after the
+    // current handler returns, so a caller returns at once; nothing reacts
+    // to the user any more.
+    void end(int code);
+    bool ending = false;
 
     // The settings read live from the options dialog's controls.
     bool pasCent();

@@ -24,6 +24,13 @@ inline constexpr std::string_view kConfirmDeleteAll = "Voulez-vous vraiment supp
 inline constexpr std::string_view kSelectRegionFirst =
     "Vous devez d'abord sélectionner une région pour activer cette fonction";
 
+inline constexpr std::string_view kTrayTip = "Capture écran Vistrelle";
+inline constexpr std::string_view kSaveBeforeQuit = "Sauver tout avant de quitter ?";
+inline constexpr std::string_view kSaveBeforeQuitTitle = "Enregistrement des captures ... ??";
+inline constexpr std::string_view kSessionEnd =
+    "Toutes les captures n'ont pas été enregistrées, Ok pour confirmez l'arrêt du système ou Annuler";
+inline constexpr std::string_view kSessionEndTitle = "Vistrelle est encore actif !!!";
+
 inline constexpr std::string_view kSleep = "Mettre en veille";
 inline constexpr std::string_view kWake = "Réactiver";
 

@@ -4,6 +4,7 @@
 // service the program relies on. The desktop layer implements them for real,
 // the test support implements them in memory.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -77,7 +78,8 @@ public:
     // Opens one of the window's hidden menus at the mouse pointer; returns
     // when the menu closes (after the chosen entry's handler ran).
     virtual void popupMenu(Window& owner, MenuEntry& menu) = 0;
-    // Ends the program at once with this exit code.
+    // Ends the program with this exit code: windows leave the screen at
+    // once, and no handler runs after the current one.
     virtual void exitProgram(int code) = 0;
 };
 
@@ -123,6 +125,21 @@ public:
     virtual bool keyDown(int virtualKey) = 0;
 };
 
+// The icon in the desktop's notification area.
+class INotifyIcon {
+public:
+    virtual ~INotifyIcon() = default;
+    // Messages the icon hands back, numbered as Windows numbers them.
+    static constexpr int kLeftDoubleClick = 515;
+    static constexpr int kRightDown = 516;
+    // Shows the icon (a null picture: the program's own icon) for the rest of
+    // the run; its mouse messages go to onMessage.
+    virtual void add(const Bitmap& icon, const std::string& tip, std::function<void(int message)> onMessage) = 0;
+    virtual void remove() = 0;
+    // The desktop has a notification area to show the icon in.
+    virtual bool available() const = 0;
+};
+
 class IPaths {
 public:
     virtual ~IPaths() = default;
@@ -143,6 +160,7 @@ struct Platform {
     IFileDialogs& dialogs;
     IKeyboard& keyboard;
     IPaths& paths;
+    INotifyIcon& tray;
 };
 
 }  // namespace vis

@@ -16,7 +16,7 @@ void regenerer(Program& app, const std::filesystem::path& file) {
         regenerateParamFile(file, defaultDirectory(p.paths.documentsFolder(), userHomeFolder()));
         p.messages.show(kMsgParamRestaures, MsgButtons::Ok, MsgIcon::None);
     }
-    p.windows.exitProgram(0);
+    app.end(0);
 }
 }  // namespace
 
@@ -56,7 +56,7 @@ void FrmMain::mnuoptions_Click() {
     TimPeriod->enabled = false;
     Options& o = app.options();
     chargtparam();
-    if (!o.loaded) return;
+    if (!o.loaded || app.ending) return;
     app.platform.windows.runModal(o);
 }
 

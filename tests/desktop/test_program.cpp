@@ -39,7 +39,7 @@ TEST(ProgramOnQt, ThirtiethWholeScreenCaptureUnderTheFlashKeepsTheProgramAndItsC
     FolderPaths paths(folder.path().string());
     Platform& s = qt.services();
     Platform platform{s.screen, s.clipboard, s.grabber,  s.clock, s.windows,
-                      s.messages, s.sound,   s.dialogs, s.keyboard, paths};
+                      s.messages, s.sound,   s.dialogs, s.keyboard, paths,     s.tray};
     Program prog(platform);
     prog.start();
     ASSERT_TRUE(test::waitUntil([&] { return prog.frmMain().Timerclav->enabled; }));

@@ -204,7 +204,7 @@ SimPlatform::~SimPlatform() {
 }
 
 Platform SimPlatform::platform() {
-    return Platform{screen, clipboard, grabber, clock, windows, messages, sound, dialogs, keyboard, paths};
+    return Platform{screen, clipboard, grabber, clock, windows, messages, sound, dialogs, keyboard, paths, tray};
 }
 
 }  // namespace vis::sim

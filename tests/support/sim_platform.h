@@ -159,8 +159,28 @@ public:
 
 class SimKeyboard : public IKeyboard {
 public:
-    bool keyDown(int virtualKey) override { return down.count(virtualKey) != 0; }
-    std::set<int> down;
+    bool keyDown(int virtualKey) override { return down.count(virtualKey) != 0 || tapped.erase(virtualKey) != 0; }
+    std::set<int> down;    // held
+    std::set<int> tapped;  // pressed and released since the key was last asked about
+};
+
+class SimTray : public INotifyIcon {
+public:
+    void add(const Bitmap&, const std::string& t, std::function<void(int)> handler) override {
+        shown = true;
+        tip = t;
+        onMessage = std::move(handler);
+    }
+    void remove() override { shown = false; }
+    bool available() const override { return hasArea; }
+    // What the user does to the icon.
+    void send(int message) {
+        if (shown && onMessage) onMessage(message);
+    }
+    bool hasArea = true;
+    bool shown = false;
+    std::string tip;
+    std::function<void(int)> onMessage;
 };
 
 class SimPaths : public IPaths {
@@ -196,6 +216,7 @@ public:
     SimDialogs dialogs;
     SimKeyboard keyboard;
     SimPaths paths;
+    SimTray tray;
 
     // Ordered trace of the effects the program had on the machine.
     std::vector<std::string> trace;

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_platform.h"
 
 #include "platform/qt/qt_services.h"
+#include "platform/qt/qt_tray.h"
 #include "platform/qt/renderer.h"
 
 namespace vis {
@@ -17,7 +18,8 @@ struct QtPlatform::Impl {
     QtFileDialogs dialogs{[this] { renderer.syncAll(); }};
     QtKeyboard keyboard;
     QtPaths paths;
-    Platform platform{screen, clipboard, grabber, clock, renderer, messages, sound, dialogs, keyboard, paths};
+    QtTray tray;
+    Platform platform{screen, clipboard, grabber, clock, renderer, messages, sound, dialogs, keyboard, paths, tray};
 };
 
 QtPlatform::QtPlatform() : d_(std::make_unique<Impl>()) {}

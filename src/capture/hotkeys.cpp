@@ -1,0 +1,79 @@
+// Global hot keys and the periodic capture.
+
+#include <array>
+
+#include "capture/frm_main.h"
+#include "capture/texts_main.h"
+#include "settings/options.h"
+
+namespace vis {
+
+namespace {
+constexpr int kVkShift = 16;
+constexpr int kVkControl = 17;
+constexpr int kVkF1 = 112;
+
+// "1 " .. "9 ", "10", "11", "12": the number as the settings keep it.
+std::string toucheTexte(int k) { return k < 10 ? std::to_string(k) + " " : std::to_string(k); }
+}  // namespace
+
+void FrmMain::Timerclav_Timer() {
+    IKeyboard& kb = app.platform.keyboard;
+    // Each key is asked about once a poll: a key tapped since the previous
+    // poll answers yes to the first question only.
+    const bool shift = kb.keyDown(kVkShift);
+    std::array<bool, 13> fn{};
+    for (int k = 1; k <= 12; ++k) fn[static_cast<std::size_t>(k)] = kb.keyDown(kVkF1 + k - 1);
+    const bool ctrl = kb.keyDown(kVkControl);
+    const bool un = kb.keyDown('1');
+    const bool deux = kb.keyDown('2');
+
+    std::string candidat;
+    if (shift)
+        for (int k = 1; k <= 12 && candidat.empty(); ++k)
+            if (fn[static_cast<std::size_t>(k)]) candidat = toucheTexte(k);
+    const bool vue = !candidat.empty() && candidat == app.g.toucheF;
+    // A combination held over several polls acts once.
+    const bool nouvelle = vue && !toucheVue_;
+    toucheVue_ = vue;
+    if (nouvelle) toucheEnAttente_ = ctrl ? 10 : un ? 1 : deux ? 2 : 0;
+    // One capture at a time: a combination pressed meanwhile waits for it.
+    if (toucheEnAttente_ < 0 || captureBusy_) return;
+    const int k = toucheEnAttente_;
+    toucheEnAttente_ = -1;
+
+    if (app.optionsLoaded() && app.options().visible) app.options().unload();
+    enVeille = menu("mnuveille").caption == txt::kWake;
+    bouton_Click(k);
+}
+
+void FrmMain::MnuCaptper_Click() {
+    if (typeCapture != 'f' && typeCapture != 'e' && app.g.nbCaptures != 0) {
+        TimPeriod->enabled = !TimPeriod->enabled;
+        MenuEntry& m = menu("MnuCaptper");
+        m.checked = !m.checked;
+        bouton(11).borderStyle = bouton(11).borderStyle != 0 ? 0 : 1;
+        return;
+    }
+    app.platform.messages.show(std::string(txt::kSelectRegionFirst), MsgButtons::Ok, MsgIcon::Information);
+}
+
+void FrmMain::TimPeriod_Timer() {
+    // A grab still waiting, or a selection the user is making, is not
+    // thrown away: the next tick tries again.
+    if (captureBusy_ || selectionEnCours || selectionPossible()) return;
+    Rafraichir();
+    // From 10 on, not only at exactly 10: a run started with more captures
+    // would otherwise fill the collection and never save.
+    if (app.g.nbCaptures < 10) return;
+    bool ok = true;
+    EnregistrerTout(ok);
+    if (ok) {
+        Supprimertout(false);
+    } else {
+        TimPeriod->enabled = false;
+        menu("MnuCaptper").checked = false;
+    }
+}
+
+}  // namespace vis

@@ -1,0 +1,62 @@
+// Tray mode: the windows put to sleep and woken from the notification area.
+
+#include "capture/frm_main.h"
+#include "capture/texts_main.h"
+#include "collection/flistimages.h"
+
+namespace vis {
+
+void FrmMain::trayMessage(int m) {
+    if (m == INotifyIcon::kLeftDoubleClick) {
+        enVeille = false;
+        state = state == WindowState::Minimized ? WindowState::Normal : state;
+        show();
+        Flistimages& l = app.flistimages();
+        if (l.state == WindowState::Minimized) l.state = WindowState::Normal;
+        l.show();
+        menu("mnuveille").caption = std::string(txt::kSleep);
+    } else if (m == INotifyIcon::kRightDown) {
+        app.platform.windows.popupMenu(*this, menu("mnucaptu"));
+    }
+}
+
+void FrmMain::mnuveille_Click() {
+    MenuEntry& veille = menu("mnuveille");
+    if (veille.caption != txt::kSleep) {
+        veille.caption = std::string(txt::kSleep);
+        enVeille = false;
+        menu("mnucaptu").visible = true;
+        if (app.g.nbCaptures >= 1) {
+            Flistimages& l = app.flistimages();
+            if (l.state == WindowState::Minimized) l.state = WindowState::Normal;
+            l.show();
+        }
+        if (state == WindowState::Minimized) state = WindowState::Normal;
+        show();
+        return;
+    }
+    masquerFenetres();
+    veille.caption = std::string(txt::kWake);
+    menu("mnucaptu").visible = false;
+}
+
+void FrmMain::masquerFenetres() {
+    if (app.platform.tray.available()) {
+        hide();
+    } else {
+        // Hidden with no icon to bring it back, the program would be lost.
+        state = WindowState::Minimized;
+    }
+    masquerListe();
+}
+
+void FrmMain::masquerListe() {
+    if (!app.flistimagesLoaded()) return;
+    Flistimages& l = app.flistimages();
+    if (app.platform.tray.available())
+        l.hide();
+    else if (l.visible)
+        l.state = WindowState::Minimized;
+}
+
+}  // namespace vis

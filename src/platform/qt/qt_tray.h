@@ -1,0 +1,30 @@
+#pragma once
+
+// The notification-area icon: QSystemTrayIcon, its clicks handed to the
+// program as the messages Windows would send.
+
+#include <memory>
+
+#include "platform/services.h"
+
+class QSystemTrayIcon;
+
+namespace vis {
+
+class QtTray final : public INotifyIcon {
+public:
+    QtTray();
+    ~QtTray() override;
+    void add(const Bitmap& icon, const std::string& tip, std::function<void(int message)> onMessage) override;
+    void remove() override;
+    bool available() const override;
+
+    // What was built, for tests; null before add() and after remove().
+    QSystemTrayIcon* icon() const;
+
+private:
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    std::function<void(int)> onMessage_;
+};
+
+}  // namespace vis

@@ -1,0 +1,146 @@
+// Hot keys and the periodic capture.
+
+#include "capture/texts_main.h"
+#include "support/files.h"
+#include "support/program_fixture.h"
+
+namespace vis::sim {
+namespace {
+
+constexpr int kShift = 16, kCtrl = 17, kF1 = 112, kF11 = 122;
+
+class HotKeyTest : public ProgramTest {
+protected:
+    void poll() { main().Timerclav_Timer(); }
+    std::size_t grabs() const { return sim.grabber.grabs.size(); }
+};
+
+TEST_F(HotKeyTest, ShiftAndTheSetKeyOnlyAndTheScanStopsAtTheFirstPair) {
+    ASSERT_EQ(g().toucheF, "11");
+    sim.keyboard.down = {kShift, kF1};
+    poll();
+    EXPECT_EQ(grabs(), 0u);
+    sim.keyboard.down = {kShift, kF1, kF11};  // F1 comes first: nothing
+    poll();
+    EXPECT_EQ(grabs(), 0u);
+    sim.keyboard.down = {kF11};
+    poll();
+    EXPECT_EQ(grabs(), 0u);
+    sim.keyboard.down = {kShift, kF11};
+    poll();
+    EXPECT_EQ(grabs(), 1u);
+    EXPECT_EQ(main().state, WindowState::Maximized);  // button 0: the frozen screen
+}
+
+TEST_F(HotKeyTest, CtrlWinsOverOneAndTwoWhichPickTheirButtons) {
+    captureRegion(1500, 1500, 4500, 3000);
+    sim.keyboard.tapped = {kShift, kCtrl, '1', kF11};
+    poll();
+    EXPECT_EQ(g().nbCaptures, 2);  // the same region again
+    EXPECT_EQ(main().typeCapture, 'z');
+    sim.keyboard.tapped = {kShift, '1', '2', kF11};
+    poll();
+    EXPECT_EQ(main().typeCapture, 'e');
+    sim.keyboard.tapped = {kShift, '2', kF11};
+    poll();
+    EXPECT_EQ(main().typeCapture, 'f');
+    EXPECT_EQ(g().nbCaptures, 4);
+}
+
+TEST_F(HotKeyTest, HeldActsOnceAndEachTapBetweenPollsOnce) {
+    sim.keyboard.down = {kShift, '1', kF11};
+    for (int i = 0; i < 5; ++i) poll();
+    EXPECT_EQ(g().nbCaptures, 1);
+    sim.keyboard.down.clear();
+    poll();
+    for (int i = 0; i < 3; ++i) {
+        sim.keyboard.tapped = {kShift, '1', kF11};
+        poll();
+        poll();  // nothing new since
+    }
+    EXPECT_EQ(g().nbCaptures, 4);
+}
+
+TEST_F(HotKeyTest, TapDuringACaptureWaitsForItAndTheOptionsDialogGoesFirst) {
+    main().mnuoptions_Click();
+    ASSERT_TRUE(prog->options().visible);
+    sim.keyboard.tapped = {kShift, '1', kF11};
+    poll();
+    EXPECT_FALSE(prog->optionsLoaded());
+    EXPECT_EQ(g().nbCaptures, 1);
+
+    // Pressed while a grab waits: done once the grab is over.
+    Timer& t = main().addTimer("probe", 50, true);
+    t.onTick = [&] {
+        sim.keyboard.tapped = {kShift, '1', kF11};
+        poll();
+        t.enabled = false;
+    };
+    g().tempo = 0.2;
+    main().bouton_Click(1);
+    EXPECT_EQ(g().nbCaptures, 2);
+    poll();
+    EXPECT_EQ(g().nbCaptures, 3);
+}
+
+class PeriodicTest : public HotKeyTest {
+protected:
+    void tick() { main().TimPeriod_Timer(); }
+    std::size_t savedFiles() const {
+        std::size_t n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(sim.paths.documents))
+            n += e.path().extension() == ".jpg";
+        return n;
+    }
+};
+
+TEST_F(PeriodicTest, StartsOnlyAfterARegionAndSavesAndEmptiesFromTen) {
+    main().bouton_Click(11);
+    EXPECT_FALSE(main().TimPeriod->enabled);
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text, txt::kSelectRegionFirst);
+
+    for (int i = 0; i < 3; ++i) captureRegion(1500, 1500, 4500, 3000);
+    main().bouton_Click(11);
+    EXPECT_TRUE(main().TimPeriod->enabled);
+    EXPECT_TRUE(main().menu("MnuCaptper").checked);
+    EXPECT_EQ(main().bouton(11).borderStyle, 1);
+    for (int i = 0; i < 6; ++i) tick();
+    EXPECT_EQ(g().nbCaptures, 9);
+    tick();
+    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_EQ(savedFiles(), 10u);
+    tick();
+    EXPECT_EQ(g().nbCaptures, 1);
+    main().menu("MnuCaptper").onClick();
+    EXPECT_FALSE(main().TimPeriod->enabled);
+    EXPECT_EQ(main().bouton(11).borderStyle, 0);
+}
+
+TEST_F(PeriodicTest, MoreThanTenSavesAtTheFirstTickAndAFailedSaveStops) {
+    for (int i = 0; i < 12; ++i) captureRegion(1500, 1500, 4500, 3000);
+    main().bouton_Click(11);
+    tick();
+    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_EQ(savedFiles(), 13u);
+
+    for (int i = 0; i < 9; ++i) tick();
+    std::filesystem::remove_all(sim.paths.documents);  // nowhere to save
+    tick();
+    EXPECT_FALSE(main().TimPeriod->enabled);
+    EXPECT_FALSE(main().menu("MnuCaptper").checked);
+    EXPECT_EQ(main().bouton(11).borderStyle, 1);  // its look is left as it was
+    EXPECT_EQ(g().nbCaptures, 10);
+}
+
+TEST_F(PeriodicTest, TickDuringASelectionWaits) {
+    captureRegion(1500, 1500, 4500, 3000);
+    main().bouton_Click(11);
+    main().bouton_Click(0);
+    tick();
+    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_TRUE(main().selectionPossible());
+}
+
+}  // namespace
+}  // namespace vis::sim
