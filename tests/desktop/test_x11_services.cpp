@@ -100,6 +100,12 @@ TEST_F(X11Services, KeyStateIsSeenWhateverWindowHasTheFocus) {
     EXPECT_FALSE(keys.keyDown(16));
     EXPECT_FALSE(keys.keyDown(122));
     EXPECT_FALSE(keys.keyDown(999)) << "unknown codes are never down";
+    // A tap between two polls is seen by the next one, and only by it.
+    XTestFakeKeyEvent(d, f11, True, 0);
+    XTestFakeKeyEvent(d, f11, False, 0);
+    XSync(d, False);
+    EXPECT_TRUE(keys.keyDown(122));
+    EXPECT_FALSE(keys.keyDown(122));
 }
 
 TEST_F(X11Services, WindowBoundsAndStatesUnderAWindowManager) {

@@ -103,6 +103,9 @@ void QtGrabber::pressPrintScreen(int typcapt) {
     if (!img.isNull()) QGuiApplication::clipboard()->setImage(img);
 }
 
+QtKeyboard::QtKeyboard() = default;
+QtKeyboard::~QtKeyboard() = default;
+
 bool QtKeyboard::keyDown(int virtualKey) {
     // Bit 15: down now; bit 0: pressed since the previous call.
     return (GetAsyncKeyState(virtualKey) & 0x8001) != 0;
@@ -129,12 +132,18 @@ void QtGrabber::pressPrintScreen(int typcapt) {
     QGuiApplication::clipboard()->setImage(shot.toImage());
 }
 
+QtKeyboard::QtKeyboard() = default;
+QtKeyboard::~QtKeyboard() = default;
+
 bool QtKeyboard::keyDown(int virtualKey) {
     void* display = x11Display();
     if (!display) return false;
     auto it = keycodes_.find(virtualKey);
     if (it == keycodes_.end()) it = keycodes_.emplace(virtualKey, x11::keycodesFor(display, virtualKey)).first;
-    return x11::anyKeyDown(display, it->second);
+    // The key state alone misses a tap shorter than the poll.
+    if (!presses_) presses_ = std::make_unique<x11::KeyPresses>(display);
+    const bool tapped = presses_->takePressed(it->second);
+    return x11::anyKeyDown(display, it->second) || tapped;
 }
 
 #endif

@@ -96,14 +96,22 @@ std::string qtNameFilters(const std::string& programFilter);
 // The extension of the first pattern of a Qt name filter ("Images (*.bmp *.dib)" -> "bmp"), or "".
 std::string firstExtension(const std::string& qtFilter);
 
-// X11: XQueryKeymap, which sees keys whatever window has the focus.
+namespace x11 {
+class KeyPresses;
+}
+
+// X11: XQueryKeymap for the keys down now, and XInput 2 raw events for the
+// keys pressed since the last poll, whatever window has the focus.
 // Windows: GetAsyncKeyState.
 class QtKeyboard final : public IKeyboard {
 public:
+    QtKeyboard();
+    ~QtKeyboard() override;
     bool keyDown(int virtualKey) override;
 
 private:
     std::map<int, std::vector<unsigned char>> keycodes_;
+    std::unique_ptr<x11::KeyPresses> presses_;
 };
 
 class QtPaths final : public IPaths {

@@ -4,6 +4,7 @@
 #define VIS_HAVE_X11 1
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 #endif
 
@@ -176,6 +177,62 @@ bool anyKeyDown(void* display, const std::vector<unsigned char>& keycodes) {
     (void)keycodes;
 #endif
     return false;
+}
+
+KeyPresses::KeyPresses(void* display) {
+#ifdef VIS_HAVE_X11
+    if (!display) return;
+    Display* own = XOpenDisplay(DisplayString(static_cast<Display*>(display)));
+    if (!own) return;
+    int event = 0, error = 0, major = 2, minor = 0;
+    if (!XQueryExtension(own, "XInputExtension", &opcode_, &event, &error) ||
+        XIQueryVersion(own, &major, &minor) != Success) {
+        XCloseDisplay(own);
+        return;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawKeyPress);
+    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+    XISelectEvents(own, DefaultRootWindow(own), &mask, 1);
+    XFlush(own);
+    own_ = own;
+#else
+    (void)display;
+#endif
+}
+
+KeyPresses::~KeyPresses() {
+#ifdef VIS_HAVE_X11
+    if (own_) XCloseDisplay(static_cast<Display*>(own_));
+#endif
+}
+
+void KeyPresses::drain() {
+#ifdef VIS_HAVE_X11
+    auto* d = static_cast<Display*>(own_);
+    if (!d) return;
+    while (XPending(d) > 0) {
+        XEvent ev;
+        XNextEvent(d, &ev);
+        XGenericEventCookie* cookie = &ev.xcookie;
+        if (cookie->type != GenericEvent || cookie->extension != opcode_ || !XGetEventData(d, cookie)) continue;
+        if (cookie->evtype == XI_RawKeyPress) {
+            const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
+            if (raw->detail >= 0 && raw->detail < 256) pressed_[static_cast<std::size_t>(raw->detail)] = true;
+        }
+        XFreeEventData(d, cookie);
+    }
+#endif
+}
+
+bool KeyPresses::takePressed(const std::vector<unsigned char>& keycodes) {
+    drain();
+    bool any = false;
+    for (unsigned char k : keycodes) {
+        any = any || pressed_[k];
+        pressed_[k] = false;
+    }
+    return any;
 }
 
 }  // namespace vis::x11

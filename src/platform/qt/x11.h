@@ -5,6 +5,7 @@
 // that callers need no X header either; all functions accept a null display
 // and then report nothing.
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -26,6 +27,28 @@ std::vector<unsigned char> keycodesFor(void* display, int virtualKey);
 
 // True when any of these keys is down right now, whichever window has the focus.
 bool anyKeyDown(void* display, const std::vector<unsigned char>& keycodes);
+
+// Keys pressed anywhere on the display, however briefly: XInput 2 raw key
+// events on a connection of its own, read when asked (no key is taken from
+// other programs, and nothing wakes the program up in between). Without
+// XInput 2 it reports nothing.
+class KeyPresses {
+public:
+    explicit KeyPresses(void* display);
+    ~KeyPresses();
+    KeyPresses(const KeyPresses&) = delete;
+    KeyPresses& operator=(const KeyPresses&) = delete;
+    // True when one of these keys was pressed since they were last asked
+    // about; forgets those presses.
+    bool takePressed(const std::vector<unsigned char>& keycodes);
+    bool working() const { return own_ != nullptr; }
+
+private:
+    void drain();
+    void* own_ = nullptr;
+    int opcode_ = 0;
+    std::array<bool, 256> pressed_{};
+};
 
 // Waits until the server has handled every request sent so far (a window
 // hidden before a grab is then really gone from the screen).
