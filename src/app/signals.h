@@ -1,0 +1,14 @@
+#pragma once
+
+// SIGTERM and SIGHUP (a logout without session management, `kill`) end the
+// program through its event loop, as the quit command does: Qt then hands
+// the clipboard to a clipboard manager and removes the tray icon.
+
+#include <functional>
+
+namespace vis {
+
+// Runs onSignal on the event loop's thread when one of them arrives.
+void onTerminationSignals(std::function<void()> onSignal);
+
+}  // namespace vis
