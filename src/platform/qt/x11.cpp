@@ -178,4 +178,16 @@ bool anyKeyDown(void* display, const std::vector<unsigned char>& keycodes) {
     return false;
 }
 
+bool serverAnswers(const char* displayName) {
+#ifdef VIS_HAVE_X11
+    Display* d = XOpenDisplay(displayName);
+    if (!d) return false;
+    XCloseDisplay(d);
+    return true;
+#else
+    (void)displayName;
+    return false;
+#endif
+}
+
 }  // namespace vis::x11
