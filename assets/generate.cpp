@@ -1,14 +1,16 @@
-// vis_assets OUTDIR [--sheet FILE]
+// vis_assets OUTDIR [--icons THEMEDIR] [--sheet FILE]
 //
 // Draws the program's data files into OUTDIR (the program's folder). With
-// --sheet, also writes a contact sheet of every picture enlarged four times,
-// for looking the set over.
+// --icons, also draws the program's icon at each size of a desktop icon
+// theme, as THEMEDIR/NxN/apps/vistrelle.png. With --sheet, also writes a
+// contact sheet of every picture enlarged four times, for looking the set over.
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 
 #include "assets.h"
 
@@ -112,14 +114,27 @@ QImage keyedOnMagenta(const QImage& picture) {
     return out;
 }
 
+// The sizes desktops ask the hicolor theme for, menus to launchers.
+constexpr int kThemeSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 2 && !(args.size() == 4 && args[2] == "--sheet")) {
-        std::fprintf(stderr, "usage: vis_assets OUTDIR [--sheet FILE]\n");
+    std::optional<QString> themeDir, sheetFile;
+    bool usage = args.size() < 2 || args.size() % 2 != 0;
+    for (qsizetype i = 2; !usage && i + 1 < args.size(); i += 2) {
+        if (args[i] == "--icons" && !themeDir)
+            themeDir = args[i + 1];
+        else if (args[i] == "--sheet" && !sheetFile)
+            sheetFile = args[i + 1];
+        else
+            usage = true;
+    }
+    if (usage) {
+        std::fprintf(stderr, "usage: vis_assets OUTDIR [--icons THEMEDIR] [--sheet FILE]\n");
         return 2;
     }
     Output out{QDir(args[1])};
@@ -144,8 +159,19 @@ int main(int argc, char** argv) {
     out.image("logo.png", logo(), "PNG");
     out.bytes("camera.wav", shutterSound());
 
-    if (args.size() == 4 && !contactSheet().save(args[3], "PNG")) {
-        std::fprintf(stderr, "vis_assets: cannot write %s\n", qPrintable(args[3]));
+    if (themeDir) {
+        for (const int size : kThemeSizes) {
+            const QString sub = QString("%1x%1/apps").arg(size);
+            Output theme{QDir(QDir(*themeDir).filePath(sub))};
+            if (!theme.dir.mkpath("."))
+                theme.fail(".");
+            else
+                theme.image("vistrelle.png", programIcon(size), "PNG");
+            out.ok = out.ok && theme.ok;
+        }
+    }
+    if (sheetFile && !contactSheet().save(*sheetFile, "PNG")) {
+        std::fprintf(stderr, "vis_assets: cannot write %s\n", qPrintable(*sheetFile));
         out.ok = false;
     }
     return out.ok ? 0 : 1;

@@ -4,11 +4,59 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdio>
 
 #include "capture/program.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/x11.h"
+
+namespace {
+
+constexpr char kOnlyX11[] = "Vistrelle ne fonctionne que sous X11.";
+
+// Capturing other programs' windows needs X11, and without an X server Qt
+// aborts with a page about plugins. So the platform is settled before Qt
+// starts: a platform the user named (offscreen in tests) is left alone; a
+// Wayland session with XWayland runs on xcb, where Qt would pick Wayland.
+// Returns false after one line on stderr saying why the program cannot run.
+bool settleOnX11(int argc, char** argv) {
+#if defined(__linux__) || defined(__FreeBSD__)
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    QByteArray display = qgetenv("DISPLAY");
+    for (int i = 1; i + 1 < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-platform" || arg == "--platform") platform = argv[i + 1];
+        if (arg == "-display" || arg == "--display") display = argv[i + 1];
+    }
+    if (!platform.isEmpty() && !platform.startsWith("xcb")) return true;
+    const bool wayland = !qgetenv("WAYLAND_DISPLAY").isEmpty() || qgetenv("XDG_SESSION_TYPE") == "wayland";
+    if (display.isEmpty()) {
+        std::fprintf(stderr, "vistrelle : %s (DISPLAY n'est pas défini) ; %s\n",
+                     wayland ? "session Wayland sans XWayland" : "aucun affichage X11", kOnlyX11);
+        return false;
+    }
+    if (!vis::x11::serverAnswers(display.constData())) {
+        std::fprintf(stderr, "vistrelle : impossible d'ouvrir l'affichage X11 « %s » ; %s\n", display.constData(),
+                     kOnlyX11);
+        return false;
+    }
+    if (wayland) {
+        if (platform.isEmpty()) qputenv("QT_QPA_PLATFORM", "xcb");
+        std::fprintf(stderr,
+                     "vistrelle : session Wayland, démarrage sous XWayland ; "
+                     "seules les fenêtres X11 peuvent être capturées.\n");
+    }
+#else
+    (void)argc;
+    (void)argv;
+#endif
+    return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    if (!settleOnX11(argc, argv)) return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistrelle"));
     // The program ends itself (quit command); hiding every window does not.

@@ -235,4 +235,16 @@ bool KeyPresses::takePressed(const std::vector<unsigned char>& keycodes) {
     return any;
 }
 
+bool serverAnswers(const char* displayName) {
+#ifdef VIS_HAVE_X11
+    Display* d = XOpenDisplay(displayName);
+    if (!d) return false;
+    XCloseDisplay(d);
+    return true;
+#else
+    (void)displayName;
+    return false;
+#endif
+}
+
 }  // namespace vis::x11

@@ -54,6 +54,10 @@ private:
 // hidden before a grab is then really gone from the screen).
 void sync(void* display);
 
+// True when an X server accepts a connection at this display name (null:
+// $DISPLAY). Asked before Qt starts, which aborts when it finds none.
+bool serverAnswers(const char* displayName);
+
 // The keysyms that make up a virtual key (exposed for tests).
 std::vector<unsigned long> keysymsFor(int virtualKey);
 
