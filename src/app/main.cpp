@@ -6,7 +6,7 @@
 #include <QTranslator>
 
 #include "capture/program.h"
-#include "platform/qt/qt_platform.h"
+#include "desktop/qt_platform.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -1,4 +1,4 @@
-#include "platform/qt/renderer.h"
+#include "desktop/renderer.h"
 
 #include <qdrawutil.h>
 
@@ -28,9 +28,9 @@
 #include <set>
 #include <unordered_map>
 
-#include "platform/qt/qt_image.h"
-#include "platform/qt/qt_services.h"
-#include "platform/qt/x11.h"
+#include "desktop/qt_image.h"
+#include "desktop/qt_services.h"
+#include "desktop/x11.h"
 
 #ifdef _WIN32
 #include <ole2.h>
