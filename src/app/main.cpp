@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "capture/program.h"
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/x11.h"
+#include "desktop/qt_platform.h"
+#include "desktop/x11.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
 // The seam between the program and the machine: one small interface per
-// service the program relies on. The desktop layer implements them for real,
-// the test support implements them in memory.
+// service the program relies on. The desktop half (src/desktop/) implements
+// them for real, the test support implements them in memory.
 
 #include <functional>
 #include <optional>

@@ -17,9 +17,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "desktop/qt_services.h"
+#include "desktop/renderer.h"
 #include "desktop_support.h"
-#include "platform/qt/qt_services.h"
-#include "platform/qt/renderer.h"
 
 namespace vis {
 namespace {

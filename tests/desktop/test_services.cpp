@@ -14,11 +14,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "desktop/qt_image.h"
+#include "desktop/qt_platform.h"
+#include "desktop/qt_services.h"
+#include "desktop/renderer.h"
 #include "desktop_support.h"
-#include "platform/qt/qt_image.h"
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/qt_services.h"
-#include "platform/qt/renderer.h"
 
 namespace vis {
 namespace {

@@ -9,10 +9,10 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "desktop/qt_services.h"
+#include "desktop/renderer.h"
+#include "desktop/x11.h"
 #include "desktop_support.h"
-#include "platform/qt/qt_services.h"
-#include "platform/qt/renderer.h"
-#include "platform/qt/x11.h"
 
 #if defined(__linux__)
 #include <X11/Xlib.h>

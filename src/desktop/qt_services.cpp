@@ -1,4 +1,4 @@
-#include "platform/qt/qt_services.h"
+#include "desktop/qt_services.h"
 
 #include <QApplication>
 #include <QAudioDevice>
@@ -22,7 +22,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/qt/qt_image.h"
+#include "desktop/qt_image.h"
 
 namespace vis {
 

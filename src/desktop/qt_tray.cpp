@@ -1,12 +1,12 @@
 // The notification-area icon, shown for the whole run.
 
-#include "platform/qt/qt_tray.h"
+#include "desktop/qt_tray.h"
 
 #include <QApplication>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
-#include "platform/qt/qt_image.h"
+#include "desktop/qt_image.h"
 
 namespace vis {
 

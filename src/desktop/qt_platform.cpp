@@ -1,8 +1,8 @@
-#include "platform/qt/qt_platform.h"
+#include "desktop/qt_platform.h"
 
-#include "platform/qt/qt_services.h"
-#include "platform/qt/qt_tray.h"
-#include "platform/qt/renderer.h"
+#include "desktop/qt_services.h"
+#include "desktop/qt_tray.h"
+#include "desktop/renderer.h"
 
 namespace vis {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The few Xlib calls the desktop layer needs, kept apart from every Qt header
+// The few Xlib calls the desktop half needs, kept apart from every Qt header
 // (Xlib's macros clash with Qt's names). The display is passed as void* so
 // that callers need no X header either; all functions accept a null display
 // and then report nothing.

@@ -1,4 +1,4 @@
-#include "platform/qt/x11.h"
+#include "desktop/x11.h"
 
 #if defined(__linux__) || defined(__FreeBSD__)
 #define VIS_HAVE_X11 1

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_image.h"
+#include "desktop/qt_image.h"
 
 #include <QImage>
 #include <QPainter>

@@ -7,8 +7,8 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include "platform/qt/qt_services.h"
-#include "platform/qt/x11.h"
+#include "desktop/qt_services.h"
+#include "desktop/x11.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX

@@ -1,0 +1,173 @@
+// The renderer's face to the program: attaching windows, event processing, modal loops, popups and the exit.
+
+#include "desktop/renderer.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QSessionManager>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "desktop/qt_services.h"
+#include "desktop/renderer_impl.h"
+#include "desktop/x11.h"
+
+#ifdef _WIN32
+#include <ole2.h>
+#endif
+
+namespace vis {
+
+QtRenderer::QtRenderer(const IScreen& screen) : d_(std::make_unique<Impl>(screen)) {
+    Impl* d = d_.get();
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &d->anchor,
+                     [d](QSessionManager& m) { d->sessionEnding(m); });
+}
+
+QtRenderer::~QtRenderer() {
+    for (auto& v : d_->windows) delete v->top.data();
+}
+
+void QtRenderer::attach(Window& w) {
+    if (d_->viewOf(&w)) return;
+    auto v = std::make_unique<WindowView>();
+    v->model = &w;
+    d_->windows.push_back(std::move(v));
+    // Windows attached outside any handler (at start-up) are drawn as soon
+    // as the event loop runs.
+    d_->postSync();
+}
+
+void QtRenderer::detach(Window& w) {
+    auto& list = d_->windows;
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        if ((*it)->model != &w) continue;
+        WindowView& v = **it;
+        for (auto& [id, tv] : v.timers)
+            if (tv.timer) tv.timer->stop();
+        if (v.top) {
+            v.top->hide();
+            v.top->deleteLater();
+        }
+        list.erase(it);
+        break;
+    }
+    if (d_->lastActive == &w) d_->lastActive = nullptr;
+    d_->checkModals();
+}
+
+void QtRenderer::syncAll() { d_->syncAll(); }
+
+void QtRenderer::processEvents() {
+    d_->syncAll();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // A window hidden just before must be off the screen before a grab.
+    x11::sync(x11Display());
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    d_->syncAll();
+}
+
+void QtRenderer::runModal(Window& w) {
+    attach(w);
+    w.show();
+    d_->syncAll();
+    WindowView* v = d_->viewOf(&w);
+    if (!v || !v->top) return;
+    // Modality can only change while the window is hidden.
+    v->top->hide();
+    v->shownVisible = false;
+    v->top->setWindowModality(Qt::ApplicationModal);
+    w.modal = true;
+    d_->syncAll();
+
+    QEventLoop loop;
+    d_->modals.push_back({&w, &loop, w.loaded});
+    d_->checkModals();
+    loop.exec(QEventLoop::DialogExec);
+    auto& m = d_->modals;
+    m.erase(std::remove_if(m.begin(), m.end(), [&](const Impl::Modal& x) { return x.loop == &loop; }), m.end());
+
+    // The window may have been unloaded and let go by the program meanwhile.
+    if (WindowView* after = d_->viewOf(&w)) {
+        w.modal = false;
+        if (after->top) {
+            const bool visible = after->top->isVisible();
+            if (visible) after->top->hide();
+            after->top->setWindowModality(Qt::NonModal);
+            after->shownVisible = false;
+        }
+        d_->syncAll();
+    }
+}
+
+void QtRenderer::popupMenu(Window& owner, MenuEntry& menu) {
+    d_->syncAll();
+    WindowView* v = d_->viewOf(&owner);
+    if (!v) return;
+    auto it = v->menus.find(menu.id);
+    if (it == v->menus.end() || !it->second) return;
+    QPointer<QMenu> m = it->second;
+    m->exec(QCursor::pos());
+    d_->syncAll();
+}
+
+void QtRenderer::exitProgram(int code) {
+    // At once, as the original's End: no unload handler, no event loop
+    // unwinding back through the program's code.
+    for (auto& v : d_->windows)
+        if (v->top) v->top->hide();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    x11::sync(x11Display());
+#ifdef _WIN32
+    // What the program left on the clipboard stays there after it ends.
+    OleFlushClipboard();
+#endif
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+QWidget* QtRenderer::widgetFor(const Window& w) const {
+    WindowView* v = d_->viewOf(&w);
+    return v ? v->top.data() : nullptr;
+}
+
+QWidget* QtRenderer::clientFor(const Window& w) const {
+    WindowView* v = d_->viewOf(&w);
+    return v ? v->client.data() : nullptr;
+}
+
+QWidget* QtRenderer::widgetFor(const Control& c) const {
+    for (auto& v : d_->windows) {
+        auto it = v->controls.find(c.id);
+        if (it != v->controls.end()) return it->second.widget.data();
+    }
+    return nullptr;
+}
+
+QAction* QtRenderer::actionFor(const MenuEntry& e) const {
+    for (auto& v : d_->windows) {
+        auto it = v->actions.find(e.id);
+        if (it != v->actions.end()) return it->second.data();
+    }
+    return nullptr;
+}
+
+QMenu* QtRenderer::menuFor(const MenuEntry& e) const {
+    for (auto& v : d_->windows) {
+        auto it = v->menus.find(e.id);
+        if (it != v->menus.end()) return it->second.data();
+    }
+    return nullptr;
+}
+
+QTimer* QtRenderer::timerFor(const Timer& t) const {
+    for (auto& v : d_->windows) {
+        auto it = v->timers.find(t.id);
+        if (it != v->timers.end()) return it->second.timer.data();
+    }
+    return nullptr;
+}
+
+}  // namespace vis

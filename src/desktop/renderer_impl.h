@@ -1,0 +1,300 @@
+#pragma once
+
+// The renderer's insides, shared by its own files only: what it last showed of
+// each window, its Impl, and the widgets it builds windows from.
+
+#include <QAction>
+#include <QColor>
+#include <QImage>
+#include <QMargins>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "desktop/renderer.h"
+
+class QEventLoop;
+class QSessionManager;
+
+namespace vis {
+
+inline QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// The window's keys go to the window, not to a menu bar that kept the focus
+// after its menu closed.
+void releaseMenuBarFocus(QWidget* top);
+
+// A bordered picture box draws its picture and its children inside a sunken
+// frame of this many pixels.
+constexpr int kPanelInset = 2;
+
+class TopWidget;
+class ClientWidget;
+
+// What a control's widget shows now; compared with the model at each sync so
+// that only what changed is touched.
+struct Shown {
+    QRect rect;
+    bool visible = false, enabled = true;
+    std::string caption, tooltip, fontName;
+    double fontSize = 0;
+    const void* picture = nullptr;
+    const void* cursorPicture = nullptr;
+    int borderStyle = -1;
+    std::uint32_t borderColor = 0, backColor = 0, foreColor = 0;
+    CursorKind cursor = CursorKind::Default;
+    int hotX = 0, hotY = 0;
+    int value = 0, min = 0, max = 0, maxLength = -1;
+    bool autoSize = false;
+    bool vertical = false;
+    QPoint lineFrom, lineTo;
+};
+
+struct ControlView {
+    ControlKind kind = ControlKind::Label;
+    QPointer<QWidget> widget;
+    std::uint64_t parentId = 0;  // 0: the client area
+    bool fresh = true;
+    Shown shown;
+};
+
+struct TimerView {
+    QPointer<QTimer> timer;
+    int interval = -1;
+};
+
+struct WindowView {
+    Window* model = nullptr;
+    QPointer<TopWidget> top;
+    QPointer<QMenuBar> bar;
+    QPointer<ClientWidget> client;
+    std::unordered_map<std::uint64_t, ControlView> controls;
+    std::vector<std::uint64_t> stacking;  // element ids bottom to top, as last applied
+    std::unordered_map<std::uint64_t, TimerView> timers;
+
+    std::vector<std::uint64_t> menuShape;
+    bool menusBuilt = false;
+    std::unordered_map<std::uint64_t, QPointer<QAction>> actions;
+    std::unordered_map<std::uint64_t, QPointer<QMenu>> menus;
+    std::vector<QPointer<QObject>> menuObjects;
+    bool barShown = false;
+
+    bool flagsKnown = false;
+    bool dialog = false, showInTaskbar = true, ownedByMain = false;
+
+    // The bounds last applied (or read back), in twips, and the frame
+    // margins they were applied with.
+    bool boundsKnown = false;
+    int left = 0, top_ = 0, width = 0, height = 0;
+    QMargins margins;
+
+    bool shownVisible = false;
+    WindowState shownState = WindowState::Normal;
+    std::uint64_t raiseRequest = 0;
+    std::uint64_t focusRequest = 0;
+    bool captionKnown = false;
+    std::string caption;
+    const void* icon = nullptr;
+    bool iconKnown = false;
+    bool modalShown = false;
+
+    QPointer<QTimer> reconcileTimer;
+};
+
+struct QtRenderer::Impl {
+    explicit Impl(const IScreen& screen) : tppX(screen.twipsPerPixelX()), tppY(screen.twipsPerPixelY()) {}
+
+    int tppX, tppY;
+    // Context of every deferred call: they die with the renderer.
+    QObject anchor;
+    std::vector<std::unique_ptr<WindowView>> windows;
+    bool syncing = false;
+    bool syncAgain = false;
+    bool syncPosted = false;
+    int menuSignals = 0;
+    Window* lastActive = nullptr;
+    QMargins learnedMargins;
+    std::set<std::uint64_t> runningTimers;
+
+    struct Modal {
+        Window* window;
+        QEventLoop* loop;
+        bool loadedAtStart;
+    };
+    std::vector<Modal> modals;
+
+    int pxX(double twips) const { return static_cast<int>(std::lround(twips / tppX)); }
+    int pxY(double twips) const { return static_cast<int>(std::lround(twips / tppY)); }
+
+    WindowView* viewOf(const Window* w) const {
+        for (auto& v : windows)
+            if (v->model == w) return v.get();
+        return nullptr;
+    }
+    static Control* findControl(Window* w, std::uint64_t id) {
+        for (auto& c : w->controls)
+            if (c->id == id) return c.get();
+        return nullptr;
+    }
+    static MenuEntry* findEntry(std::vector<std::unique_ptr<MenuEntry>>& list, std::uint64_t id) {
+        for (auto& e : list) {
+            if (e->id == id) return e.get();
+            if (MenuEntry* f = findEntry(e->children, id)) return f;
+        }
+        return nullptr;
+    }
+    static Timer* findTimer(Window* w, std::uint64_t id) {
+        for (auto& t : w->timers)
+            if (t->id == id) return t.get();
+        return nullptr;
+    }
+
+    // Runs a program handler, then brings every window in step. Events that
+    // arrive while a sync is under way wait until it is over.
+    template <class F>
+    void dispatch(F&& handler) {
+        try {
+            handler();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "vistrelle: handler failed: %s\n", e.what());
+        } catch (...) {
+            std::fprintf(stderr, "vistrelle: handler failed\n");
+        }
+        syncAll();
+    }
+    template <class F>
+    bool deferWhileSyncing(F&& again) {
+        if (!syncing) return false;
+        QTimer::singleShot(0, &anchor, std::forward<F>(again));
+        return true;
+    }
+    void postSync() {
+        if (syncPosted) return;
+        syncPosted = true;
+        QTimer::singleShot(0, &anchor, [this] {
+            syncPosted = false;
+            syncAll();
+        });
+    }
+
+    void syncAll();
+    void syncWindow(WindowView& v);
+    void createTop(WindowView& v);
+    void applyFlags(WindowView& v);
+    void syncControls(WindowView& v);
+    QWidget* createControlWidget(WindowView& v, const Control& c);
+    void applyControl(WindowView& v, ControlView& cv, Control& c);
+    void syncMenus(WindowView& v);
+    void rebuildMenus(WindowView& v);
+    QAction* buildEntry(WindowView& v, MenuEntry& e);
+    void syncTimers(WindowView& v);
+    void applyGeometry(WindowView& v);
+    void applyShowState(WindowView& v);
+    void layoutTop(WindowView& v);
+    QMargins marginsFor(WindowView& v);
+    void checkModals();
+
+    // Input, each entered from a widget with the window and element ids.
+    void scheduleReconcile(Window* w);
+    void reconcile(Window* w);
+    void activated(Window* w);
+    void closeRequested(Window* w);
+    void sessionEnding(QSessionManager& manager);
+    void keyPressed(Window* w, int vk, int shift);
+    void windowMouseMove(Window* w, const MouseEvent& ev);
+    enum class MouseKind { Down, Move, Up, DoubleClick };
+    void controlMouse(Window* w, std::uint64_t id, MouseKind kind, const MouseEvent& ev, bool click);
+    void menuTriggered(Window* w, std::uint64_t id);
+    void menuDropDown(Window* w, std::uint64_t id);
+    void timerTick(Window* w, std::uint64_t id);
+    void textEdited(Window* w, std::uint64_t id, const QString& text);
+    void sliderChanged(Window* w, std::uint64_t id, int value);
+    void checkClicked(Window* w, std::uint64_t id);
+    void buttonClicked(Window* w, std::uint64_t id);
+    void runOnClick(Window* w, std::uint64_t id);
+};
+
+using Impl = QtRenderer::Impl;
+
+class TopWidget final : public QWidget {
+public:
+    TopWidget(Impl* r, Window* w);
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void moveEvent(QMoveEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    Impl* r_;
+    Window* w_;
+};
+
+class ClientWidget final : public QWidget {
+public:
+    ClientWidget(Impl* r, Window* w, QWidget* parent);
+
+protected:
+    void mouseMoveEvent(QMouseEvent* e) override;
+
+private:
+    Impl* r_;
+    Window* w_;
+};
+
+// Picture box, image, label, shape and line: drawn here, not by Qt's own
+// widgets, so that each looks and reacts as the program expects.
+class SurfaceWidget final : public QWidget {
+public:
+    SurfaceWidget(Impl* r, Window* w, std::uint64_t id, ControlKind kind, QWidget* parent);
+
+    // What the sync hands over.
+    QImage picture;  // wraps the model's Bitmap, no copy
+    const void* pictureId = nullptr;
+    QString text;
+    int borderStyle = 0;
+    QColor borderColor = Qt::black, backColor, foreColor;
+    QPoint lineFrom, lineTo;
+
+    int inset() const { return kind_ == ControlKind::PictureBox && borderStyle == 1 ? kPanelInset : 0; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+private:
+    MouseEvent eventOf(const QMouseEvent* e, int button) const;
+
+    Impl* r_;
+    Window* w_;
+    std::uint64_t id_;
+    ControlKind kind_;
+    QPixmap scaled_;
+    const void* scaledId_ = nullptr;
+    bool pressedLeft_ = false;
+    bool afterDouble_ = false;
+};
+
+}  // namespace vis

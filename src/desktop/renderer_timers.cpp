@@ -1,0 +1,42 @@
+// Runs a Qt timer for each enabled timer of a window's model.
+
+#include <algorithm>
+
+#include "desktop/renderer_impl.h"
+
+namespace vis {
+
+void QtRenderer::Impl::syncTimers(WindowView& v) {
+    Window* w = v.model;
+    std::set<std::uint64_t> live;
+    for (auto& t : w->timers) {
+        live.insert(t->id);
+        TimerView& tv = v.timers[t->id];
+        if (!tv.timer) {
+            tv.timer = new QTimer(v.top);
+            const std::uint64_t id = t->id;
+            QObject::connect(tv.timer, &QTimer::timeout, tv.timer, [this, w, id] { timerTick(w, id); });
+            tv.interval = -1;
+        }
+        if (tv.interval != t->interval) {
+            tv.timer->setInterval(std::max(0, t->interval));
+            tv.interval = t->interval;
+        }
+        const bool run = t->enabled && t->interval > 0;
+        if (run && !tv.timer->isActive()) tv.timer->start();
+        if (!run && tv.timer->isActive()) tv.timer->stop();
+    }
+    for (auto it = v.timers.begin(); it != v.timers.end();) {
+        if (live.count(it->first)) {
+            ++it;
+            continue;
+        }
+        if (it->second.timer) {
+            it->second.timer->stop();
+            it->second.timer->deleteLater();
+        }
+        it = v.timers.erase(it);
+    }
+}
+
+}  // namespace vis

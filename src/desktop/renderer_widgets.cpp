@@ -1,0 +1,262 @@
+// The widgets a window is built from: they paint the custom-drawn elements and forward keys and the mouse.
+
+#include <qdrawutil.h>
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "desktop/renderer_impl.h"
+
+namespace vis {
+
+namespace {
+
+int shiftOf(Qt::KeyboardModifiers m) {
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+}
+
+int buttonBit(Qt::MouseButton b) {
+    switch (b) {
+        case Qt::LeftButton:
+            return kLeftButton;
+        case Qt::RightButton:
+            return kRightButton;
+        case Qt::MiddleButton:
+            return kMiddleButton;
+        default:
+            return 0;
+    }
+}
+
+int buttonBits(Qt::MouseButtons b) {
+    return (b & Qt::LeftButton ? kLeftButton : 0) | (b & Qt::RightButton ? kRightButton : 0) |
+           (b & Qt::MiddleButton ? kMiddleButton : 0);
+}
+
+// Windows virtual-key codes, which the program's key handlers expect.
+int virtualKeyOf(const QKeyEvent* e) {
+    const int k = e->key();
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) return 'A' + (k - Qt::Key_A);
+    if (k >= Qt::Key_0 && k <= Qt::Key_9)
+        return (e->modifiers() & Qt::KeypadModifier) ? 96 + (k - Qt::Key_0) : '0' + (k - Qt::Key_0);
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return 112 + (k - Qt::Key_F1);
+    switch (k) {
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return 9;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Shift:
+            return 16;
+        case Qt::Key_Control:
+            return 17;
+        case Qt::Key_Alt:
+            return 18;
+        case Qt::Key_Pause:
+            return 19;
+        case Qt::Key_CapsLock:
+            return 20;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Space:
+            return 32;
+        case Qt::Key_PageUp:
+            return 33;
+        case Qt::Key_PageDown:
+            return 34;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Up:
+            return 38;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Down:
+            return 40;
+        case Qt::Key_Printer:
+            // VK_PRINT: what Qt makes of that key on Windows. X11 has no
+            // keysym for it (its Print is the Print Screen key, 44).
+            return 42;
+        case Qt::Key_Print:
+            return 44;
+        case Qt::Key_Insert:
+            return 45;
+        case Qt::Key_Delete:
+            return 46;
+        case Qt::Key_Asterisk:
+            return 106;
+        case Qt::Key_Plus:
+            return 107;
+        case Qt::Key_Minus:
+            return 109;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+TopWidget::TopWidget(Impl* r, Window* w) : r_(r), w_(w) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    // Can hold the focus itself, so that its keys reach the window.
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+bool TopWidget::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) r_->activated(w_);
+    return QWidget::event(e);
+}
+
+void TopWidget::closeEvent(QCloseEvent* e) {
+    // The program decides: the close box only asks.
+    e->ignore();
+    r_->closeRequested(w_);
+}
+
+void TopWidget::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::WindowStateChange) r_->scheduleReconcile(w_);
+    QWidget::changeEvent(e);
+}
+
+void TopWidget::moveEvent(QMoveEvent*) { r_->scheduleReconcile(w_); }
+
+void TopWidget::resizeEvent(QResizeEvent*) {
+    if (WindowView* v = r_->viewOf(w_)) r_->layoutTop(*v);
+    r_->scheduleReconcile(w_);
+}
+
+void TopWidget::keyPressEvent(QKeyEvent* e) {
+    const int vk = virtualKeyOf(e);
+    if (vk) r_->keyPressed(w_, vk, shiftOf(e->modifiers()));
+    e->accept();
+}
+
+ClientWidget::ClientWidget(Impl* r, Window* w, QWidget* parent) : QWidget(parent), r_(r), w_(w) {
+    setMouseTracking(true);
+}
+
+void ClientWidget::mouseMoveEvent(QMouseEvent* e) {
+    MouseEvent ev;
+    ev.button = buttonBits(e->buttons());
+    ev.shift = shiftOf(e->modifiers());
+    ev.x = e->position().x() * r_->tppX;
+    ev.y = e->position().y() * r_->tppY;
+    r_->windowMouseMove(w_, ev);
+}
+
+SurfaceWidget::SurfaceWidget(Impl* r, Window* w, std::uint64_t id, ControlKind kind, QWidget* parent)
+    : QWidget(parent), r_(r), w_(w), id_(id), kind_(kind) {
+    if (kind == ControlKind::Shape || kind == ControlKind::Line)
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    else
+        setMouseTracking(true);
+}
+
+void SurfaceWidget::paintEvent(QPaintEvent* e) {
+    QPainter p(this);
+    switch (kind_) {
+        case ControlKind::PictureBox: {
+            p.fillRect(rect(), backColor.isValid() ? backColor : palette().color(QPalette::Window));
+            const int in = inset();
+            const QRect inside = rect().adjusted(in, in, -in, -in);
+            if (!picture.isNull()) {
+                // 1:1 at the top left; only the exposed part is copied.
+                const QRect target = e->rect().intersected(inside).intersected(QRect(QPoint(in, in), picture.size()));
+                if (!target.isEmpty()) p.drawImage(target, picture, target.translated(-in, -in));
+            }
+            if (borderStyle == 1) qDrawWinPanel(&p, rect(), palette(), true);
+            break;
+        }
+        case ControlKind::Image: {
+            if (!picture.isNull() && width() > 0 && height() > 0) {
+                const qreal dpr = devicePixelRatioF();
+                const QSize want(qRound(width() * dpr), qRound(height() * dpr));
+                if (scaledId_ != pictureId || scaled_.size() != want) {
+                    // Once per picture and size: a full-screen capture
+                    // is never scaled again at the next paint.
+                    scaled_ = QPixmap::fromImage(picture.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+                    scaled_.setDevicePixelRatio(dpr);
+                    scaledId_ = pictureId;
+                }
+                p.drawPixmap(0, 0, scaled_);
+            } else {
+                scaled_ = QPixmap();
+                scaledId_ = nullptr;
+            }
+            if (borderStyle == 1) qDrawWinPanel(&p, rect(), palette(), true);
+            break;
+        }
+        case ControlKind::Label: {
+            if (backColor.isValid()) p.fillRect(rect(), backColor);
+            const int in = borderStyle == 1 ? 1 : 0;
+            if (borderStyle == 1) {
+                p.setPen(QColor(Qt::black));
+                p.drawRect(rect().adjusted(0, 0, -1, -1));
+            }
+            p.setPen(foreColor.isValid() ? foreColor : palette().color(QPalette::WindowText));
+            p.setFont(font());
+            p.drawText(rect().adjusted(in, in, -in, -in), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+            break;
+        }
+        case ControlKind::Shape:
+            p.setPen(QPen(borderColor, 1));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(rect().adjusted(0, 0, -1, -1));
+            break;
+        case ControlKind::Line:
+            p.setPen(QPen(borderColor, 1));
+            p.drawLine(lineFrom, lineTo);
+            break;
+        default:
+            break;
+    }
+}
+
+void SurfaceWidget::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) {
+        pressedLeft_ = true;
+        afterDouble_ = false;
+    }
+    r_->controlMouse(w_, id_, Impl::MouseKind::Down, eventOf(e, buttonBit(e->button())), false);
+}
+
+void SurfaceWidget::mouseMoveEvent(QMouseEvent* e) {
+    r_->controlMouse(w_, id_, Impl::MouseKind::Move, eventOf(e, buttonBits(e->buttons())), false);
+}
+
+void SurfaceWidget::mouseReleaseEvent(QMouseEvent* e) {
+    const bool click =
+        e->button() == Qt::LeftButton && pressedLeft_ && !afterDouble_ && rect().contains(e->position().toPoint());
+    if (e->button() == Qt::LeftButton) pressedLeft_ = false;
+    r_->controlMouse(w_, id_, Impl::MouseKind::Up, eventOf(e, buttonBit(e->button())), click);
+}
+
+void SurfaceWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+    // The second press of a double click is no new mouse-down.
+    if (e->button() == Qt::LeftButton) {
+        afterDouble_ = true;
+        pressedLeft_ = true;
+    }
+    r_->controlMouse(w_, id_, Impl::MouseKind::DoubleClick, eventOf(e, buttonBit(e->button())), false);
+}
+
+MouseEvent SurfaceWidget::eventOf(const QMouseEvent* e, int button) const {
+    MouseEvent ev;
+    ev.button = button;
+    ev.shift = shiftOf(e->modifiers());
+    ev.x = (e->position().x() - inset()) * r_->tppX;
+    ev.y = (e->position().y() - inset()) * r_->tppY;
+    return ev;
+}
+
+}  // namespace vis

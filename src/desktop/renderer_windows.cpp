@@ -1,0 +1,280 @@
+// Keeps each top-level window and its view model in step, both ways: flags, geometry, show state.
+
+#include <QEventLoop>
+#include <QIcon>
+#include <QWindow>
+#include <algorithm>
+
+#include "desktop/qt_image.h"
+#include "desktop/renderer_impl.h"
+
+namespace vis {
+
+namespace {
+
+WindowState stateOf(Qt::WindowStates s) {
+    if (s & Qt::WindowMinimized) return WindowState::Minimized;
+    if (s & (Qt::WindowMaximized | Qt::WindowFullScreen)) return WindowState::Maximized;
+    return WindowState::Normal;
+}
+
+QMargins frameMarginsOf(const QWidget* top) {
+    const QRect f = top->frameGeometry();
+    const QRect g = top->geometry();
+    return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+}
+
+}  // namespace
+
+void QtRenderer::Impl::syncAll() {
+    if (syncing) {
+        syncAgain = true;
+        return;
+    }
+    syncing = true;
+    for (int pass = 0; pass < 4; ++pass) {
+        syncAgain = false;
+        // The list may not change under us (no handler runs here), but a
+        // window's view is looked up afresh for each.
+        for (std::size_t i = 0; i < windows.size(); ++i) syncWindow(*windows[i]);
+        if (!syncAgain) break;
+    }
+    syncing = false;
+    checkModals();
+}
+
+void QtRenderer::Impl::checkModals() {
+    for (auto& m : modals) {
+        WindowView* v = viewOf(m.window);
+        const bool done = !v || !m.window->visible || (m.loadedAtStart && !m.window->loaded);
+        if (done) m.loop->exit(0);
+    }
+}
+
+void QtRenderer::Impl::syncWindow(WindowView& v) {
+    if (!v.top) createTop(v);
+    Window& w = *v.model;
+    applyFlags(v);
+    syncControls(v);
+    syncMenus(v);
+    syncTimers(v);
+    if (!v.captionKnown || v.caption != w.caption) {
+        v.top->setWindowTitle(qs(w.caption));
+        v.caption = w.caption;
+        v.captionKnown = true;
+    }
+    if (!v.iconKnown || v.icon != w.icon.identity()) {
+        v.top->setWindowIcon(w.icon.isNull() ? QIcon() : QIcon(QPixmap::fromImage(imageOf(w.icon, true))));
+        v.icon = w.icon.identity();
+        v.iconKnown = true;
+    }
+    applyShowState(v);
+}
+
+void QtRenderer::Impl::createTop(WindowView& v) {
+    Window* w = v.model;
+    v.top = new TopWidget(this, w);
+    v.bar = new QMenuBar(v.top);
+    v.bar->setNativeMenuBar(false);  // its height is part of the window's outer size
+    v.bar->hide();
+    v.client = new ClientWidget(this, w, v.top);
+    v.reconcileTimer = new QTimer(v.top);
+    v.reconcileTimer->setSingleShot(true);
+    // Window managers report a new size and a new state in separate events:
+    // look once they have settled.
+    v.reconcileTimer->setInterval(50);
+    QObject::connect(v.reconcileTimer, &QTimer::timeout, v.top, [this, w] { reconcile(w); });
+}
+
+void QtRenderer::Impl::applyFlags(WindowView& v) {
+    Window& w = *v.model;
+    if (v.flagsKnown && v.dialog == w.dialog && v.showInTaskbar == w.showInTaskbar && v.ownedByMain == w.ownedByMain)
+        return;
+    Qt::WindowFlags f = w.showInTaskbar ? Qt::Window : Qt::Tool;
+    if (w.dialog)
+        f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    const bool wasVisible = v.top->isVisible();
+    v.top->setWindowFlags(f);  // hides the window; shown again below
+    if (wasVisible) v.shownVisible = false;
+    if (!w.dialog) {
+        v.top->setMinimumSize(0, 0);
+        v.top->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    if (w.ownedByMain) {
+        // Stays above the main window: the start-up window, or the first one.
+        WindowView* owner = nullptr;
+        for (auto& o : windows)
+            if (o.get() != &v && o->model->name == "frmMain") owner = o.get();
+        if (!owner)
+            for (auto& o : windows)
+                if (o.get() != &v && !o->model->ownedByMain && o->top) {
+                    owner = o.get();
+                    break;
+                }
+        if (owner && owner->top) {
+            owner->top->winId();
+            v.top->winId();
+            if (v.top->windowHandle() && owner->top->windowHandle())
+                v.top->windowHandle()->setTransientParent(owner->top->windowHandle());
+        }
+    }
+    v.dialog = w.dialog;
+    v.showInTaskbar = w.showInTaskbar;
+    v.ownedByMain = w.ownedByMain;
+    v.flagsKnown = true;
+}
+
+QMargins QtRenderer::Impl::marginsFor(WindowView& v) {
+    if (v.top->isVisible()) {
+        const QMargins m = frameMarginsOf(v.top);
+        if (!m.isNull()) learnedMargins = m;
+        return m.isNull() ? learnedMargins : m;
+    }
+    return learnedMargins;
+}
+
+void QtRenderer::Impl::applyGeometry(WindowView& v) {
+    Window& w = *v.model;
+    if (w.width <= 0 || w.height <= 0) return;
+    const QMargins m = marginsFor(v);
+    const QSize client(std::max(1, pxX(w.width) - m.left() - m.right()),
+                       std::max(1, pxY(w.height) - m.top() - m.bottom()));
+    if (w.dialog)
+        v.top->setFixedSize(client);
+    else
+        v.top->resize(client);
+    v.top->move(pxX(w.left), pxY(w.top));
+    v.left = w.left;
+    v.top_ = w.top;
+    v.width = w.width;
+    v.height = w.height;
+    v.margins = m;
+    v.boundsKnown = true;
+}
+
+void QtRenderer::Impl::applyShowState(WindowView& v) {
+    Window& w = *v.model;
+    bool boundsChanged =
+        !v.boundsKnown || v.left != w.left || v.top_ != w.top || v.width != w.width || v.height != w.height;
+    const bool actuallyNormal = stateOf(v.top->windowState()) == WindowState::Normal;
+    // The bounds are those of the normal state: a minimised or maximised
+    // window takes them when it comes back.
+    if (boundsChanged && actuallyNormal && w.state == WindowState::Normal) {
+        applyGeometry(v);
+        boundsChanged = false;
+    }
+
+    if (!w.visible) {
+        if (v.top->isVisible()) v.top->hide();
+        // Shown again, it is activated again (the program relies on it).
+        if (lastActive == &w) lastActive = nullptr;
+        v.shownVisible = false;
+        v.shownState = w.state;
+        return;
+    }
+    if (!v.top->isVisible() || !v.shownVisible || v.shownState != w.state) {
+        // A window hidden and shown again loses its frame on X11, and with it
+        // Qt's idea of where the frame was: place it from the model again.
+        const bool reshown = !v.top->isVisible() || !v.shownVisible;
+        switch (w.state) {
+            case WindowState::Normal:
+                v.top->showNormal();
+                if (!actuallyNormal || boundsChanged || reshown) applyGeometry(v);
+                break;
+            case WindowState::Minimized:
+                v.top->showMinimized();
+                break;
+            case WindowState::Maximized:
+                v.top->showMaximized();
+                break;
+        }
+        v.shownVisible = true;
+        v.shownState = w.state;
+    }
+    if (v.raiseRequest != w.raiseRequest) {
+        v.raiseRequest = w.raiseRequest;
+        if (w.state != WindowState::Minimized) {
+            v.top->raise();
+            v.top->activateWindow();
+            // Shown again right after being hidden, the window may get the
+            // window manager's focus without Qt noticing; and a menu bar
+            // left with the focus by a mnemonic eats Escape. Settle both once
+            // the window manager is done.
+            QPointer<TopWidget> top = v.top;
+            for (int delay : {150, 400})
+                QTimer::singleShot(delay, &anchor, [top] {
+                    if (!top || !top->isVisible()) return;
+                    if (!top->isActiveWindow()) top->activateWindow();
+                    releaseMenuBarFocus(top);
+                });
+        }
+    }
+    if (v.focusRequest != w.focusRequest) {
+        v.focusRequest = w.focusRequest;
+        if (w.focusControl) {
+            auto it = v.controls.find(w.focusControl->id);
+            if (it != v.controls.end() && it->second.widget) it->second.widget->setFocus(Qt::OtherFocusReason);
+        }
+    }
+}
+
+void QtRenderer::Impl::layoutTop(WindowView& v) {
+    if (!v.top || !v.bar || !v.client) return;
+    const int width = v.top->width();
+    int barHeight = 0;
+    if (v.barShown) {
+        barHeight = v.bar->heightForWidth(width);
+        if (barHeight <= 0) barHeight = v.bar->sizeHint().height();
+        v.bar->setGeometry(0, 0, width, barHeight);
+    }
+    v.client->setGeometry(0, barHeight, width, std::max(0, v.top->height() - barHeight));
+}
+
+void QtRenderer::Impl::scheduleReconcile(Window* w) {
+    WindowView* v = viewOf(w);
+    if (v && v->reconcileTimer) v->reconcileTimer->start();
+}
+
+// Reads back what the user (or the window manager) did to a window: its
+// state, and its bounds in the normal state.
+void QtRenderer::Impl::reconcile(Window* w) {
+    if (deferWhileSyncing([this, w] { reconcile(w); })) return;
+    WindowView* v = viewOf(w);
+    if (!v || !v->top || !v->top->isVisible() || !v->shownVisible) return;
+    bool changed = false;
+    const WindowState actual = stateOf(v->top->windowState());
+    if (actual != v->shownState) {
+        v->shownState = actual;
+        if (w->state != actual) {
+            w->state = actual;
+            changed = true;
+        }
+        if (actual == WindowState::Normal) applyGeometry(*v);
+    } else if (actual == WindowState::Normal && v->boundsKnown) {
+        if (frameMarginsOf(v->top) != v->margins && !frameMarginsOf(v->top).isNull()) {
+            // The frame became known (or changed): place the window again
+            // rather than take its old client size for the user's choice.
+            applyGeometry(*v);
+        } else {
+            const QRect f = v->top->frameGeometry();
+            if (f.x() != pxX(v->left)) w->left = v->left = f.x() * tppX;
+            if (f.y() != pxY(v->top_)) w->top = v->top_ = f.y() * tppY;
+            if (f.width() != pxX(v->width)) {
+                w->width = v->width = f.width() * tppX;
+                changed = true;
+            }
+            if (f.height() != pxY(v->height)) {
+                w->height = v->height = f.height() * tppY;
+                changed = true;
+            }
+        }
+    }
+    if (!changed) return;
+    auto handler = w->onResize;
+    if (handler)
+        dispatch(handler);
+    else
+        syncAll();
+}
+
+}  // namespace vis
