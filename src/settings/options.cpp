@@ -168,7 +168,10 @@ void Options::CdeAnnul_Click() {
 
 void Options::Cdeparcourir_Click() {
     FileDialogRequest r;
+    // Trailing blanks would name a folder that does not exist, and the
+    // dialog would open elsewhere.
     r.initialFolder = Text1->caption;
+    r.initialFolder.erase(r.initialFolder.find_last_not_of(' ') + 1);
     r.fileName = "Capture";
     FrmMain& m = app.frmMain();
     const bool timerWasOn = m.TimPeriod->enabled;
