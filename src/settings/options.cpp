@@ -148,9 +148,12 @@ void Options::OKButton_Click() {
     const OptionsProblem problem = checkOptions(c);
     if (problem != OptionsProblem::None) {
         app.platform.messages.show(problemMessage(problem), MsgButtons::Ok, MsgIcon::Exclamation);
-        if (problem == OptionsProblem::PrefixTooShort || problem == OptionsProblem::InvalidPrefix) setFocus(*Txtpref);
+        if (problem == OptionsProblem::PrefixTooShort || problem == OptionsProblem::InvalidPrefix ||
+            problem == OptionsProblem::PrefixLeavesFolder)
+            setFocus(*Txtpref);
         if (problem == OptionsProblem::InvalidInterval) setFocus(*Txtinterval);
-        if (problem == OptionsProblem::InvalidDirectory) setFocus(*Text1);
+        if (problem == OptionsProblem::InvalidDirectory || problem == OptionsProblem::DirectoryTooLong)
+            setFocus(*Text1);
         return;
     }
     const std::optional<ParamGlobals> built = buildRecord(c);

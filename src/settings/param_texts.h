@@ -21,5 +21,10 @@ inline constexpr char kMsgRepertoireInvalide[] =
     "Répertoire invalide : les guillemets (\") et les retours à la ligne ne sont pas admis !!";
 inline constexpr char kMsgPrefixeInvalide[] =
     "Préfixe invalide : les guillemets (\") et les retours à la ligne ne sont pas admis !!";
+// The record keeps 100 characters of the folder; a longer one would be cut.
+inline constexpr char kMsgRepertoireTropLong[] = "Répertoire trop long : 100 caractères au plus !!";
+// The files must stay in the chosen folder.
+inline constexpr char kMsgPrefixeSeparateur[] =
+    "Préfixe invalide : les barres obliques (/ et \\) et les points qui se suivent (..) ne sont pas admis !!";
 
 }  // namespace vis

@@ -164,6 +164,38 @@ TEST_F(OptionsTest, OkChecksPrefixFirstThenKey) {
     EXPECT_DOUBLE_EQ(prog->g.tempo, 0.0);
 }
 
+TEST_F(OptionsTest, FolderBoxHoldsWhatTheUserTypes) {
+    writeSettings(defaultRecord(sim.paths.documents));
+    start();
+    Options& o = opt();
+    EXPECT_EQ(o.Text1->caption, sim.paths.documents);  // not the padded field
+    o.show();
+    o.Text1->caption += "/captures";  // typed at the end of the box
+    o.OKButton->onClick();
+    EXPECT_FALSE(o.visible);
+    EXPECT_EQ(contents(paramPath()), padRight(sim.paths.documents + "/captures", 100) + "0000001007Capt111   \r\n");
+
+    // What the record cannot hold, or a prefix that leads out of the folder, is refused.
+    const std::string before = contents(paramPath());
+    o.show();
+    o.Text1->caption = "/" + std::string(100, 'd');
+    o.OKButton->onClick();
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text, "Répertoire trop long : 100 caractères au plus !!");
+    EXPECT_EQ(o.focusControl, o.Text1);
+    o.Text1->caption = sim.paths.documents;
+    o.Txtpref->caption = "../x";
+    o.OKButton->onClick();
+    ASSERT_EQ(sim.messages.shown.size(), 2u);
+    EXPECT_EQ(
+        sim.messages.shown[1].text,
+        "Préfixe invalide : les barres obliques (/ et \\) et les points qui se suivent (..) ne sont pas admis !!");
+    EXPECT_EQ(sim.messages.shown[1].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(o.focusControl, o.Txtpref);
+    EXPECT_TRUE(o.visible);
+    EXPECT_EQ(contents(paramPath()), before);
+}
+
 TEST_F(OptionsTest, BadIntervalIsRefusedAndTheRecordKeepsItsLayout) {
     writeSettings(defaultRecord(sim.paths.documents));
     start();
