@@ -238,6 +238,12 @@ TEST_F(SavingTest, SaveAllInBmpSeries) {
     ASSERT_TRUE(b.has_value());
     EXPECT_EQ(b->width(), 1024);
     EXPECT_EQ(b->pixel(1023, 767), screenPixel(1023, 767));
+
+    // A greyed box (2 in param.txt) is not unchecked either.
+    prog->options().Check1[1]->value = 2;
+    region();
+    main().EnregistrerTout(ok);
+    EXPECT_EQ(filesIn(dir()), (std::vector<std::string>{"Capt-1422321.bmp", "Capt-1422322.bmp"}));
 }
 
 TEST_F(SavingTest, SaveAllNeverReplacesAFile) {
