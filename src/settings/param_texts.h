@@ -9,6 +9,9 @@ inline constexpr char kMsgParamEndommage[] =
     "Votre fichier paramètres est sans doute endommagé; voulez-vous régénérer les paramètres pat défaut ?";
 inline constexpr char kMsgParamRestaures[] =
     "Paramètres restaurés avec les valeurs par défaut, vous devez relancer le programme ..";
+// The regeneration itself failed (the path is in between); the program ends.
+inline constexpr char kMsgParamNonRestauresDebut[] = "Paramètres non restaurés, le fichier ";
+inline constexpr char kMsgParamNonRestauresFin[] = " n'a pas pu être écrit ..";
 
 // Options window, OK button checks (in the order they are made).
 inline constexpr char kMsgPrefixeLongueur[] = "Longueur préfixe doit être égal à 4 !!";

@@ -33,7 +33,10 @@ protected:
 };
 
 TEST_F(OptionsTest, MissingFileAsksAndRegeneratesTheDefaults) {
+    // A new account: no documents folder yet. It is made, and nothing else.
+    fs::remove(sim.paths.documents);
     start();
+    EXPECT_TRUE(fs::is_directory(sim.paths.documents));
     ASSERT_EQ(sim.messages.shown.size(), 2u);
     EXPECT_EQ(sim.messages.shown[0].text,
               "Votre fichier paramètres est sans doute endommagé; voulez-vous régénérer les paramètres pat défaut ?");
@@ -43,6 +46,17 @@ TEST_F(OptionsTest, MissingFileAsksAndRegeneratesTheDefaults) {
               "Paramètres restaurés avec les valeurs par défaut, vous devez relancer le programme ..");
     EXPECT_EQ(sim.windows.exitCode, 0);
     EXPECT_EQ(contents(paramPath()), "\"" + padRight(sim.paths.documents, 100) + "0200001007Capt111   \"\r\n");
+}
+
+TEST_F(OptionsTest, FailedRegenerationSaysSoWithThePath) {
+    fs::create_directories(paramPath() / "sous-dossier");  // a folder in the way that cannot go
+    start();
+    ASSERT_EQ(sim.messages.shown.size(), 2u);
+    EXPECT_EQ(sim.messages.shown[1].text,
+              "Paramètres non restaurés, le fichier " + paramPath().string() + " n'a pas pu être écrit ..");
+    EXPECT_EQ(sim.messages.shown[1].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(sim.windows.exitCode, 1);
+    EXPECT_TRUE(fs::is_directory(paramPath() / "sous-dossier"));
 }
 
 TEST_F(OptionsTest, AnsweringNoEndsWithoutTouchingTheFile) {
