@@ -37,9 +37,11 @@ void checkDecoded(const ParamSettings& s) {
     const OptionsControls& c = s.controls;
     const ParamGlobals& g = s.globals;
     require(charCount(g.ligneParam) == kRecordLength, "record is 120 characters");
-    require(charCount(c.Text1) == kDirectoryLength, "Text1 is 100 characters");
+    require(charCount(c.Text1) <= kDirectoryLength && (c.Text1.empty() || c.Text1.back() != ' '),
+            "Text1 is the folder without its padding");
     require(charCount(c.Txtinterval) == 2, "Txtinterval is 2 characters");
-    require(charCount(c.Txtpref) == 4 && g.prefixe == c.Txtpref, "prefix is 4 characters");
+    require(charCount(c.Txtpref) <= 4 && g.prefixe == c.Txtpref, "prefix is at most 4 characters");
+    require(c.Txtpref.find_first_of("/\\") == std::string::npos, "no separator in the prefix");
     require(charCount(g.toucheF) == 2, "toucheF is 2 characters");
     require(charCount(c.Txttouche) == 1 || c.Txttouche == g.toucheF, "Txttouche");
     for (int box : c.Check1) require(box >= 0 && box <= 2, "check box value");

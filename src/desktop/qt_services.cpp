@@ -12,6 +12,7 @@
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSoundEffect>
@@ -266,8 +267,22 @@ std::optional<std::string> QtFileDialogs::saveFile(const FileDialogRequest& r) {
 
 std::optional<std::string> QtFileDialogs::openFile(const FileDialogRequest& r) {
     if (before_) before_();
-    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), qs(r.title), startPath(r),
-                                                      qs(qtNameFilters(r.filter)));
+    // The program only wants a folder: a name that need not exist (the preset
+    // "Capture") lets the user pick an empty one. The system's dialog would
+    // insist on an existing file, so Qt's own is used. On the heap, so that a
+    // parent closed meanwhile takes the dialog with it and exec() returns.
+    QPointer<QFileDialog> dialog =
+        new QFileDialog(QApplication::activeWindow(), qs(r.title), QString(), qs(qtNameFilters(r.filter)));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Ouvrir"));
+    const QFileInfo start(startPath(r));
+    dialog->setDirectory(r.fileName.empty() ? start.filePath() : start.path());
+    if (!r.fileName.empty()) dialog->selectFile(qs(r.fileName));
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    const QString path = dialog && accepted ? dialog->selectedFiles().value(0) : QString();
+    delete dialog;
     if (path.isEmpty()) return std::nullopt;
     return ss(nativePath(path));
 }

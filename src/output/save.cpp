@@ -12,6 +12,8 @@
 #include "output/texts_save.h"
 #include "platform/format.h"
 #include "settings/options.h"
+#include "settings/param_file.h"
+#include "settings/param_record.h"
 
 namespace vis {
 
@@ -78,24 +80,47 @@ void FrmMain::Enregistrer() {
             l.pictsave[static_cast<std::size_t>(i)]->visible = true;
 }
 
+namespace {
+
+// Why the save-all could not write `fichier` into the folder that is set.
+std::string echecDansDossier(const std::string& folder, const std::string& fichier) {
+    const std::filesystem::path p = utf8Path(folder);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(p, ec))
+        return std::string(txt::kFolderStart) + folder + std::string(txt::kFolderMissingEnd);
+    if (!canCreateFileIn(p)) return std::string(txt::kFolderStart) + folder + std::string(txt::kFolderReadOnlyEnd);
+    return std::string(txt::kSaveFailedStart) + fichier + std::string(txt::kSaveFailedEnd);
+}
+
+}  // namespace
+
 void FrmMain::EnregistrerTout(bool& savOk) {
     Globals& g = app.g;
     Flistimages& l = app.flistimages();
     const int n = std::min(g.nbCaptures, l.elementCount());
-    const bool bmp = app.serieBmp();
+    // Greyed counts as checked, as it does in the record.
+    const bool bmp = app.options().Check1[1]->value != 0;
     for (int i = 1; i <= n; ++i) {
         if (l.pictsave[static_cast<std::size_t>(i)]->visible) continue;
         const TimeOfDay t = app.platform.clock.timeOfDay();
         const std::optional<std::string> folder = dossierParDefaut(g.ligneParam);
         // A blank folder field would put the files at the root of the file
         // system: it takes the failure path, which asks for a folder.
-        bool ok = folder.has_value() && !folder->empty();
-        if (ok) {
+        std::string echec = std::string(txt::kSaveAllFailed);
+        if (folder.has_value() && !folder->empty()) {
+            // The documents folder that the regenerated settings name may not
+            // exist yet on a new account; no other folder is made.
+            std::error_code ec;
+            if (*folder == defaultDirectory(app.platform.paths.documentsFolder(), userHomeFolder()) &&
+                !std::filesystem::exists(utf8Path(*folder), ec))
+                std::filesystem::create_directories(utf8Path(*folder), ec);
             const std::string fichier = nomLibre(nomAutomatique(*folder, g.prefixe, t, i, bmp ? ".bmp" : ".jpg"));
-            ok = ecrireImage(l.Image1[static_cast<std::size_t>(i)]->picture, fichier, bmp);
+            echec = ecrireImage(l.Image1[static_cast<std::size_t>(i)]->picture, fichier, bmp)
+                        ? std::string()
+                        : echecDansDossier(*folder, fichier);
         }
-        if (!ok) {
-            app.platform.messages.show(std::string(txt::kSaveAllFailed), MsgButtons::Ok, MsgIcon::Exclamation);
+        if (!echec.empty()) {
+            app.platform.messages.show(echec, MsgButtons::Ok, MsgIcon::Exclamation);
             app.options().show();
             savOk = false;
             return;

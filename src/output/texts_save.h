@@ -12,7 +12,15 @@ inline constexpr std::string_view kSaveAllFailed =
 // A single save with no capture chosen (after a deletion nothing is current).
 inline constexpr std::string_view kChooseCaptureFirst =
     "Cliquez d'abord sur une vignette pour choisir la capture à enregistrer ...";
-// A single save whose file could not be written.
+// A save-all into a folder that is set but cannot take the files: the folder
+// is named, with the reason.
+inline constexpr std::string_view kFolderStart = "Pb d'enregistrement, le dossier ";
+inline constexpr std::string_view kFolderMissingEnd =
+    " n'existe pas; indiquer un chemin par défaut valide dans les options ...";
+inline constexpr std::string_view kFolderReadOnlyEnd =
+    " n'est pas accessible en écriture; indiquer un chemin par défaut valide dans les options ...";
+// A single save whose file could not be written (and a save-all's, in a
+// folder that takes files).
 inline constexpr std::string_view kSaveFailedStart = "Pb d'enregistrement, le fichier ";
 inline constexpr std::string_view kSaveFailedEnd = " n'a pas pu être écrit ...";
 

@@ -148,9 +148,12 @@ void Options::OKButton_Click() {
     const OptionsProblem problem = checkOptions(c);
     if (problem != OptionsProblem::None) {
         app.platform.messages.show(problemMessage(problem), MsgButtons::Ok, MsgIcon::Exclamation);
-        if (problem == OptionsProblem::PrefixTooShort || problem == OptionsProblem::InvalidPrefix) setFocus(*Txtpref);
+        if (problem == OptionsProblem::PrefixTooShort || problem == OptionsProblem::InvalidPrefix ||
+            problem == OptionsProblem::PrefixLeavesFolder)
+            setFocus(*Txtpref);
         if (problem == OptionsProblem::InvalidInterval) setFocus(*Txtinterval);
-        if (problem == OptionsProblem::InvalidDirectory) setFocus(*Text1);
+        if (problem == OptionsProblem::InvalidDirectory || problem == OptionsProblem::DirectoryTooLong)
+            setFocus(*Text1);
         return;
     }
     const std::optional<ParamGlobals> built = buildRecord(c);
@@ -168,7 +171,10 @@ void Options::CdeAnnul_Click() {
 
 void Options::Cdeparcourir_Click() {
     FileDialogRequest r;
+    // Trailing blanks would name a folder that does not exist, and the
+    // dialog would open elsewhere.
     r.initialFolder = Text1->caption;
+    r.initialFolder.erase(r.initialFolder.find_last_not_of(' ') + 1);
     r.fileName = "Capture";
     FrmMain& m = app.frmMain();
     const bool timerWasOn = m.TimPeriod->enabled;

@@ -59,12 +59,34 @@ bool hasUnreadableChar(const std::string& s) {
     return std::any_of(s.begin(), s.end(), [](char c) { return c == '"' || static_cast<unsigned char>(c) < 0x20; });
 }
 
+// A separator in the prefix would put the files of the save-all outside
+// their folder ("../x", "a/bc").
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool prefixLeavesFolder(const std::string& prefix) {
+    return std::any_of(prefix.begin(), prefix.end(), isSeparator) || prefix.find("..") != std::string::npos;
+}
+
+// The prefix as the record holds it, its separators dropped: a file edited by
+// hand keeps loading, and without a separator neither "." nor ".." can lead
+// out of the folder.
+std::string storedPrefix(const std::string& record) {
+    std::string p = at(record, 111, 4);
+    p.erase(std::remove_if(p.begin(), p.end(), isSeparator), p.end());
+    return p;
+}
+
+std::string withoutTrailingBlanks(std::string s) {
+    s.erase(s.find_last_not_of(' ') + 1);
+    return s;
+}
+
 ParamGlobals globalsFrom(const std::string& record) {
     ParamGlobals g;
     g.ligneParam = record;
     g.qualiteJpg = digitValue(at(record, 110)) * 10;
     g.inclureFenetres = digitValue(at(record, 109));
-    g.prefixe = at(record, 111, 4);
+    g.prefixe = storedPrefix(record);
     g.toucheF = at(record, 115, 2);
     return g;
 }
@@ -115,7 +137,9 @@ std::optional<ParamSettings> decodeRecord(const std::string& ligneParam) {
     const std::string record = padRight(ligneParam, kRecordLength);
     ParamSettings s;
     OptionsControls& c = s.controls;
-    c.Text1 = at(record, 1, kDirectoryLength);
+    // The box shows the folder alone: typing at its end must not land behind
+    // the record's padding.
+    c.Text1 = withoutTrailingBlanks(at(record, 1, kDirectoryLength));
     for (std::size_t i = 0; i < 3; ++i) {
         const std::string box = at(record, 107 + i);
         if (box != "0" && box != "1" && box != "2") return std::nullopt;
@@ -125,7 +149,7 @@ std::optional<ParamSettings> decodeRecord(const std::string& ligneParam) {
     c.Slidtempo = digitValue(at(record, 117));
     if (c.Slidtempo > 5) return std::nullopt;
     c.Txtinterval = at(record, 105, 2);
-    c.Txtpref = at(record, 111, 4);
+    c.Txtpref = storedPrefix(record);
     const std::string key = at(record, 115, 2);
     c.Txttouche = key == "10" || key == "11" || key == "12" ? key : at(record, 115);
 
@@ -145,9 +169,14 @@ OptionsProblem checkOptions(const OptionsControls& c) {
     if (std::find(std::begin(kKeys), std::end(kKeys), c.Txttouche) == std::end(kKeys))
         return OptionsProblem::InvalidKey;
     if (!intervalSeconds(c.Txtinterval)) return OptionsProblem::InvalidInterval;
-    // Only what is stored matters: a quote past the 100th character is cut off.
-    if (hasUnreadableChar(leftChars(c.Text1, kDirectoryLength))) return OptionsProblem::InvalidDirectory;
-    if (hasUnreadableChar(leftChars(c.Txtpref, 4))) return OptionsProblem::InvalidPrefix;
+    // Trailing blanks are the record's padding; anything else must fit whole.
+    const std::string directory = withoutTrailingBlanks(c.Text1);
+    if (charCount(directory) > kDirectoryLength) return OptionsProblem::DirectoryTooLong;
+    if (hasUnreadableChar(directory)) return OptionsProblem::InvalidDirectory;
+    // Only what is stored matters: a fifth or sixth letter is dropped.
+    const std::string prefix = leftChars(c.Txtpref, 4);
+    if (hasUnreadableChar(prefix)) return OptionsProblem::InvalidPrefix;
+    if (prefixLeavesFolder(prefix)) return OptionsProblem::PrefixLeavesFolder;
     return OptionsProblem::None;
 }
 
@@ -165,6 +194,10 @@ const char* problemMessage(OptionsProblem p) {
             return kMsgRepertoireInvalide;
         case OptionsProblem::InvalidPrefix:
             return kMsgPrefixeInvalide;
+        case OptionsProblem::DirectoryTooLong:
+            return kMsgRepertoireTropLong;
+        case OptionsProblem::PrefixLeavesFolder:
+            return kMsgPrefixeSeparateur;
     }
     return "";
 }
@@ -183,7 +216,7 @@ std::optional<ParamGlobals> buildRecord(const OptionsControls& c) {
     const int slidtempo = std::clamp(c.Slidtempo, 0, 5);
     const std::string quality = std::to_string(c.Slider1);
 
-    std::string record = padRight(c.Text1, kDirectoryLength) + interval;
+    std::string record = padRight(withoutTrailingBlanks(c.Text1), kDirectoryLength) + interval;
     for (int box : c.Check1) record += box != 0 ? '1' : '0';
     record += quality.back();
     record += leftChars(c.Txtpref, 4);

@@ -24,7 +24,7 @@ inline constexpr char kWindowsDefaultDirectory[] = "C:\\Documents and settings\\
 // What the Options window's controls hold: loaded from the record, and read
 // back by its OK button to build a new one.
 struct OptionsControls {
-    std::string Text1;            // directory; 100 characters with trailing blanks when loaded
+    std::string Text1;            // directory, without the record's trailing blanks
     std::array<int, 3> Check1{};  // pasCent, serieBmp, inclureFenetres: 0 unchecked, 1 checked, 2 greyed
     int Slider1 = 0;              // JPEG quality digit, 0-9
     int Slidtempo = 0;            // capture delay in tenths of a second, 0-5
@@ -40,7 +40,7 @@ struct ParamGlobals {
     std::string ligneParam;     // always 120 characters
     int qualiteJpg = 0;         // 0-90
     int inclureFenetres = 0;    // digit at 109
-    std::string prefixe;        // 4 characters
+    std::string prefixe;        // 4 characters, fewer when a hand-edited file held separators
     std::string toucheF;        // 2 characters: "1 " ... "9 ", "10", "11", "12"
     double tempo = 0;           // seconds, 0.0-0.5
     int TimPeriodInterval = 0;  // milliseconds, 0-65000
@@ -70,7 +70,8 @@ std::string readFirstField(std::string_view text);
 // The first field stored as the record: blank-padded or cut to 120 characters.
 std::string recordFromText(std::string_view text);
 
-// The record's values as loading puts them into the controls and globals;
+// The record's values as loading puts them into the controls and globals
+// (the folder without its trailing blanks, the prefix without separators);
 // nothing when the record is damaged (a check box character other than 0, 1
 // or 2, a delay digit above 5, an interval above 65 or below 0).
 std::optional<ParamSettings> decodeRecord(const std::string& ligneParam);
@@ -78,11 +79,13 @@ std::optional<ParamSettings> decodeRecord(const std::string& ligneParam);
 // The OK button's checks, in the order they are made.
 enum class OptionsProblem {
     None,
-    PrefixTooShort,    // fewer than 4 characters
-    InvalidKey,        // not exactly "1" to "12"
-    InvalidInterval,   // not a whole number of seconds
-    InvalidDirectory,  // a double quote or a control character in the part stored
-    InvalidPrefix,     // the same in the four characters stored
+    PrefixTooShort,      // fewer than 4 characters
+    InvalidKey,          // not exactly "1" to "12"
+    InvalidInterval,     // not a whole number of seconds
+    DirectoryTooLong,    // more than 100 characters before its trailing blanks
+    InvalidDirectory,    // a double quote or a control character in it
+    InvalidPrefix,       // the same in the four characters stored
+    PrefixLeavesFolder,  // a '/', a '\\' or ".." in the four characters stored
 };
 OptionsProblem checkOptions(const OptionsControls& c);
 // The message box text for a problem (empty for None).

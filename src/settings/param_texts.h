@@ -9,6 +9,9 @@ inline constexpr char kMsgParamEndommage[] =
     "Votre fichier paramètres est sans doute endommagé; voulez-vous régénérer les paramètres pat défaut ?";
 inline constexpr char kMsgParamRestaures[] =
     "Paramètres restaurés avec les valeurs par défaut, vous devez relancer le programme ..";
+// The regeneration itself failed (the path is in between); the program ends.
+inline constexpr char kMsgParamNonRestauresDebut[] = "Paramètres non restaurés, le fichier ";
+inline constexpr char kMsgParamNonRestauresFin[] = " n'a pas pu être écrit ..";
 
 // Options window, OK button checks (in the order they are made).
 inline constexpr char kMsgPrefixeLongueur[] = "Longueur préfixe doit être égal à 4 !!";
@@ -21,5 +24,10 @@ inline constexpr char kMsgRepertoireInvalide[] =
     "Répertoire invalide : les guillemets (\") et les retours à la ligne ne sont pas admis !!";
 inline constexpr char kMsgPrefixeInvalide[] =
     "Préfixe invalide : les guillemets (\") et les retours à la ligne ne sont pas admis !!";
+// The record keeps 100 characters of the folder; a longer one would be cut.
+inline constexpr char kMsgRepertoireTropLong[] = "Répertoire trop long : 100 caractères au plus !!";
+// The files must stay in the chosen folder.
+inline constexpr char kMsgPrefixeSeparateur[] =
+    "Préfixe invalide : les barres obliques (/ et \\) et les points qui se suivent (..) ne sont pas admis !!";
 
 }  // namespace vis

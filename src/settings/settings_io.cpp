@@ -13,7 +13,20 @@ namespace {
 void regenerer(Program& app, const std::filesystem::path& file) {
     auto& p = app.platform;
     if (p.messages.show(kMsgParamEndommage, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes) {
-        regenerateParamFile(file, defaultDirectory(p.paths.documentsFolder(), userHomeFolder()));
+        const std::string dossier = defaultDirectory(p.paths.documentsFolder(), userHomeFolder());
+        if (!regenerateParamFile(file, dossier)) {
+            const std::u8string where = file.u8string();
+            p.messages.show(
+                kMsgParamNonRestauresDebut + std::string(where.begin(), where.end()) + kMsgParamNonRestauresFin,
+                MsgButtons::Ok, MsgIcon::Exclamation);
+            p.windows.exitProgram(1);
+            return;
+        }
+        // A new account may have no documents folder yet: the first save-all
+        // would fail there.
+        std::error_code ec;
+        if (!dossier.empty() && !std::filesystem::exists(pathFromUtf8(dossier), ec))
+            std::filesystem::create_directories(pathFromUtf8(dossier), ec);
         p.messages.show(kMsgParamRestaures, MsgButtons::Ok, MsgIcon::None);
     }
     app.end(0);

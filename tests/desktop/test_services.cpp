@@ -171,6 +171,33 @@ TEST(QtServices, SaveDialogGivesTheChosenTypesExtension) {
     EXPECT_FALSE(dialogs.openFile(req).has_value());
 }
 
+TEST(QtServices, OpenDialogTakesAnEmptyFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QtFileDialogs dialogs;
+    FileDialogRequest req;
+    req.initialFolder = dir.path().toStdString();
+    req.fileName = "Capture";
+    QString shownFolder, shownName;
+    answerNextDialog([&](QWidget* w) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        shownFolder = d->directory().absolutePath();
+        shownName = d->selectedFiles().value(0);
+        // A refusal opens a message box: close it, so that the test fails rather than waits.
+        QTimer::singleShot(0, d, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->reject();
+        });
+        static_cast<QDialog*>(d)->accept();  // the dialog's own checks
+        if (d->isVisible()) static_cast<QDialog*>(d)->reject();
+    });
+    const auto path = dialogs.openFile(req);
+    EXPECT_EQ(shownFolder, dir.path());
+    EXPECT_EQ(shownName, QDir(dir.path()).filePath(QStringLiteral("Capture")));
+    ASSERT_TRUE(path.has_value());
+    EXPECT_EQ(*path, QDir(dir.path()).filePath(QStringLiteral("Capture")).toStdString());
+}
+
 TEST(QtServices, PathsAndSoftFailures) {
     QStandardPaths::setTestModeEnabled(true);
     QtPaths paths;

@@ -16,8 +16,11 @@
 #include "platform/bitmap.h"
 #include "support/files.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
@@ -415,6 +418,35 @@ TEST(EcrireJpg, WriteFailingHalfWayKeepsTheOlderFileAndNoTemporary) {
     EXPECT_EQ(dir.names(), (std::set<std::string>{"cap.jpg", "param.txt"}));
 }
 #endif
+
+int currentProcess() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<int>(getpid());
+#endif
+}
+
+TEST(AtomicWrite, StaleTemporariesGoAtTheNextSaveIntoTheirFolder) {
+    TempFolder dir;
+    // No process runs under this id (Linux ids stop at 2^22, Windows ids are multiples of 4).
+    const std::string stale = ".~vistrelle-2147483646-3-123456.tmp";
+    const std::set<std::string> others = {
+        ".~vistrelle-2147483646-3-123456.tmp.jpg",  // another program's name, close to ours
+        "~vistrelle-2147483646-3-123456.tmp",
+        ".~vistrelle-2147483646-3.tmp",
+        ".~vistrelle-x-3-123456.tmp",
+        "Capt-905031.jpg",
+        // A running program's: its save may be under way.
+        ".~vistrelle-" + std::to_string(currentProcess()) + "-0-1.tmp",
+    };
+    for (const std::string& name : others) writeAll(dir.path() / name, Bytes{1});
+    writeAll(dir.path() / stale, Bytes{1});
+    ASSERT_TRUE(writeFileAtomically(dir.path() / "cap.bmp", std::string_view("BM")));
+    std::set<std::string> expected = others;
+    expected.insert("cap.bmp");
+    EXPECT_EQ(dir.names(), expected);
+}
 
 }  // namespace
 }  // namespace vis

@@ -33,7 +33,10 @@ protected:
 };
 
 TEST_F(OptionsTest, MissingFileAsksAndRegeneratesTheDefaults) {
+    // A new account: no documents folder yet. It is made, and nothing else.
+    fs::remove(sim.paths.documents);
     start();
+    EXPECT_TRUE(fs::is_directory(sim.paths.documents));
     ASSERT_EQ(sim.messages.shown.size(), 2u);
     EXPECT_EQ(sim.messages.shown[0].text,
               "Votre fichier paramètres est sans doute endommagé; voulez-vous régénérer les paramètres pat défaut ?");
@@ -43,6 +46,17 @@ TEST_F(OptionsTest, MissingFileAsksAndRegeneratesTheDefaults) {
               "Paramètres restaurés avec les valeurs par défaut, vous devez relancer le programme ..");
     EXPECT_EQ(sim.windows.exitCode, 0);
     EXPECT_EQ(contents(paramPath()), "\"" + padRight(sim.paths.documents, 100) + "0200001007Capt111   \"\r\n");
+}
+
+TEST_F(OptionsTest, FailedRegenerationSaysSoWithThePath) {
+    fs::create_directories(paramPath() / "sous-dossier");  // a folder in the way that cannot go
+    start();
+    ASSERT_EQ(sim.messages.shown.size(), 2u);
+    EXPECT_EQ(sim.messages.shown[1].text,
+              "Paramètres non restaurés, le fichier " + paramPath().string() + " n'a pas pu être écrit ..");
+    EXPECT_EQ(sim.messages.shown[1].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(sim.windows.exitCode, 1);
+    EXPECT_TRUE(fs::is_directory(paramPath() / "sous-dossier"));
 }
 
 TEST_F(OptionsTest, AnsweringNoEndsWithoutTouchingTheFile) {
@@ -164,6 +178,38 @@ TEST_F(OptionsTest, OkChecksPrefixFirstThenKey) {
     EXPECT_DOUBLE_EQ(prog->g.tempo, 0.0);
 }
 
+TEST_F(OptionsTest, FolderBoxHoldsWhatTheUserTypes) {
+    writeSettings(defaultRecord(sim.paths.documents));
+    start();
+    Options& o = opt();
+    EXPECT_EQ(o.Text1->caption, sim.paths.documents);  // not the padded field
+    o.show();
+    o.Text1->caption += "/captures";  // typed at the end of the box
+    o.OKButton->onClick();
+    EXPECT_FALSE(o.visible);
+    EXPECT_EQ(contents(paramPath()), padRight(sim.paths.documents + "/captures", 100) + "0000001007Capt111   \r\n");
+
+    // What the record cannot hold, or a prefix that leads out of the folder, is refused.
+    const std::string before = contents(paramPath());
+    o.show();
+    o.Text1->caption = "/" + std::string(100, 'd');
+    o.OKButton->onClick();
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text, "Répertoire trop long : 100 caractères au plus !!");
+    EXPECT_EQ(o.focusControl, o.Text1);
+    o.Text1->caption = sim.paths.documents;
+    o.Txtpref->caption = "../x";
+    o.OKButton->onClick();
+    ASSERT_EQ(sim.messages.shown.size(), 2u);
+    EXPECT_EQ(
+        sim.messages.shown[1].text,
+        "Préfixe invalide : les barres obliques (/ et \\) et les points qui se suivent (..) ne sont pas admis !!");
+    EXPECT_EQ(sim.messages.shown[1].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(o.focusControl, o.Txtpref);
+    EXPECT_TRUE(o.visible);
+    EXPECT_EQ(contents(paramPath()), before);
+}
+
 TEST_F(OptionsTest, BadIntervalIsRefusedAndTheRecordKeepsItsLayout) {
     writeSettings(defaultRecord(sim.paths.documents));
     start();
@@ -227,11 +273,12 @@ TEST_F(OptionsTest, BrowseTakesTheFolderOfTheChosenFile) {
     Options& o = opt();
     main().TimPeriod->enabled = true;
     sim.dialogs.openAnswers = {"/home/u/Mes images/photo.jpg", "/x.bmp", std::nullopt};
+    o.Text1->caption = sim.paths.documents + "  ";  // blanks typed after the folder
     o.Cdeparcourir->onClick();
     EXPECT_EQ(o.Text1->caption, "/home/u/Mes images");
     ASSERT_EQ(sim.dialogs.openRequests.size(), 1u);
     EXPECT_EQ(sim.dialogs.openRequests[0].fileName, "Capture");
-    EXPECT_EQ(sim.dialogs.openRequests[0].initialFolder, padRight(sim.paths.documents, 100));
+    EXPECT_EQ(sim.dialogs.openRequests[0].initialFolder, sim.paths.documents);
     EXPECT_TRUE(main().TimPeriod->enabled);
     o.Cdeparcourir->onClick();
     EXPECT_EQ(o.Text1->caption, "");  // a file at the root of the file system

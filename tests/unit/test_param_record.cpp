@@ -29,7 +29,7 @@ TEST(ParamRecord, DefaultRecordLayoutAndValues) {
     const auto s = decodeRecord(r);
     ASSERT_TRUE(s);
     const OptionsControls& c = s->controls;
-    EXPECT_EQ(c.Text1, kWinDir + std::string(48, ' '));
+    EXPECT_EQ(c.Text1, kWinDir);  // the folder alone, not the padded field
     EXPECT_EQ(c.Check1, (std::array<int, 3>{1, 0, 0}));
     EXPECT_EQ(c.Slider1, 7);
     EXPECT_EQ(c.Slidtempo, 1);
@@ -55,6 +55,18 @@ TEST(ParamRecord, ShortOrLongRecordIsPaddedOrCutTo120) {
     EXPECT_EQ(s->globals.toucheF, "  ");
     EXPECT_EQ(s->controls.Txttouche, " ");
     EXPECT_EQ(s->globals.qualiteJpg, 0);  // a blank at 110 reads as 0
+}
+
+TEST(ParamRecord, SeparatorsOfAHandEditedPrefixAreDropped) {
+    const std::pair<const char*, const char*> cases[] = {{"../x", "..x"}, {"a/bc", "abc"}, {"\\/\\/", ""}};
+    for (const auto& [stored, kept] : cases) {
+        const std::string r = defaultWith(111, stored);
+        const auto s = decodeRecord(r);
+        ASSERT_TRUE(s) << stored;
+        EXPECT_EQ(s->controls.Txtpref, kept) << stored;
+        EXPECT_EQ(s->globals.prefixe, kept) << stored;
+        EXPECT_EQ(s->globals.ligneParam, r) << stored;  // the file is not rewritten behind the user's back
+    }
 }
 
 TEST(ParamRecord, DamagedRecordsFail) {
@@ -116,7 +128,7 @@ TEST(ParamRecord, AccentedDirectoryKeepsEveryPosition) {
     EXPECT_EQ(r.size(), 123u);
     const auto s = decodeRecord(r);
     ASSERT_TRUE(s);
-    EXPECT_EQ(s->controls.Text1, dir + std::string(72, ' '));
+    EXPECT_EQ(s->controls.Text1, dir);
     EXPECT_EQ(s->globals.qualiteJpg, 70);
     EXPECT_EQ(s->globals.prefixe, "Capt");
     EXPECT_EQ(s->globals.toucheF, "11");
@@ -202,9 +214,9 @@ TEST(RecordBuild, IntervalIsLimitedTo65Seconds) {
     }
 }
 
-TEST(RecordBuild, LongDirectoryIsCutAndDigitPrefixLeavesQualityAlone) {
+TEST(RecordBuild, FullLengthDirectoryAndDigitPrefixLeaveQualityAlone) {
     OptionsControls c = defaultControls();
-    c.Text1 = std::string(100, 'a') + "b";
+    c.Text1 = std::string(100, 'a') + "  ";  // blanks typed after it are padding
     c.Txtpref = "2006";
     c.Slider1 = 5;
     const auto g = buildRecord(c);
@@ -252,12 +264,26 @@ TEST(OptionsChecks, InOrderWithTheirMessages) {
     EXPECT_EQ(checkOptions(c), OptionsProblem::InvalidDirectory);
     c.Text1 = "C:\\Mes images\nsuite";
     EXPECT_EQ(checkOptions(c), OptionsProblem::InvalidDirectory);
-    c.Text1 = std::string(100, 'a') + "\"";  // past the stored part
+    // A folder the record cannot hold whole is refused, not cut.
+    c.Text1 = std::string(100, 'a') + "\"";
+    EXPECT_EQ(checkOptions(c), OptionsProblem::DirectoryTooLong);
+    c.Text1 = std::string(99, 'a') + "é   ";
     EXPECT_EQ(checkOptions(c), OptionsProblem::None);
     c.Txtpref = "Ca\"t";
     EXPECT_EQ(checkOptions(c), OptionsProblem::InvalidPrefix);
     c.Txtpref = "Capt\"";
     EXPECT_EQ(checkOptions(c), OptionsProblem::None);
+
+    // A prefix that would lead the files out of their folder.
+    for (const char* prefix : {"../x", "a/bc", "a\\bc", "ab..", "..Capt"}) {
+        c.Txtpref = prefix;
+        EXPECT_EQ(checkOptions(c), OptionsProblem::PrefixLeavesFolder) << prefix;
+        EXPECT_FALSE(buildRecord(c)) << prefix;
+    }
+    for (const char* prefix : {"a.b.", "Capt/x", "Capt.."}) {  // past the four letters stored
+        c.Txtpref = prefix;
+        EXPECT_EQ(checkOptions(c), OptionsProblem::None) << prefix;
+    }
 
     EXPECT_STREQ(problemMessage(OptionsProblem::PrefixTooShort), "Longueur préfixe doit être égal à 4 !!");
     EXPECT_STREQ(problemMessage(OptionsProblem::InvalidKey), "Numéro de touche de fonction invalide");
@@ -267,6 +293,10 @@ TEST(OptionsChecks, InOrderWithTheirMessages) {
                  "Répertoire invalide : les guillemets (\") et les retours à la ligne ne sont pas admis !!");
     EXPECT_STREQ(problemMessage(OptionsProblem::InvalidPrefix),
                  "Préfixe invalide : les guillemets (\") et les retours à la ligne ne sont pas admis !!");
+    EXPECT_STREQ(problemMessage(OptionsProblem::DirectoryTooLong), "Répertoire trop long : 100 caractères au plus !!");
+    EXPECT_STREQ(problemMessage(OptionsProblem::PrefixLeavesFolder),
+                 "Préfixe invalide : les barres obliques (/ et \\) et les points qui se suivent (..) ne sont pas "
+                 "admis !!");
     EXPECT_STREQ(problemMessage(OptionsProblem::None), "");
 }
 

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "output/bmp_codec.h"
 #include "output/naming.h"
@@ -238,6 +239,12 @@ TEST_F(SavingTest, SaveAllInBmpSeries) {
     ASSERT_TRUE(b.has_value());
     EXPECT_EQ(b->width(), 1024);
     EXPECT_EQ(b->pixel(1023, 767), screenPixel(1023, 767));
+
+    // A greyed box (2 in param.txt) is not unchecked either.
+    prog->options().Check1[1]->value = 2;
+    region();
+    main().EnregistrerTout(ok);
+    EXPECT_EQ(filesIn(dir()), (std::vector<std::string>{"Capt-1422321.bmp", "Capt-1422322.bmp"}));
 }
 
 TEST_F(SavingTest, SaveAllNeverReplacesAFile) {
@@ -252,14 +259,20 @@ TEST_F(SavingTest, SaveAllNeverReplacesAFile) {
 TEST_F(SavingTest, SaveAllFailureAsksForAFolder) {
     struct Case {
         std::string record;
+        std::string message;
         const char* why;
     };
     const std::string tail = "0200001007Capt111   ";
+    const std::string noFolder = "Pb d'enregistrement, indiquer d'abord un chemin par défaut dans les options ...";
+    const std::string absent = sim.paths.documents + "/absent";
     const Case cases[] = {
-        {padRight(sim.paths.documents + "/absent", 100) + tail, "missing folder"},
-        {std::string(sim.paths.documents + "/x").append(120 - sim.paths.documents.size() - 2, 'x'),
+        {padRight(absent, 100) + tail,
+         "Pb d'enregistrement, le dossier " + absent +
+             " n'existe pas; indiquer un chemin par défaut valide dans les options ...",
+         "missing folder"},
+        {std::string(sim.paths.documents + "/x").append(120 - sim.paths.documents.size() - 2, 'x'), noFolder,
          "no pair of blanks"},
-        {std::string(100, ' ') + tail, "blank folder"},
+        {std::string(100, ' ') + tail, noFolder, "blank folder"},
     };
     for (const Case& c : cases) {
         region();
@@ -271,8 +284,7 @@ TEST_F(SavingTest, SaveAllFailureAsksForAFolder) {
         main().EnregistrerTout(ok);
         EXPECT_FALSE(ok) << c.why;
         ASSERT_EQ(sim.messages.shown.size(), 1u) << c.why;
-        EXPECT_EQ(sim.messages.shown[0].text,
-                  "Pb d'enregistrement, indiquer d'abord un chemin par défaut dans les options ...");
+        EXPECT_EQ(sim.messages.shown[0].text, c.message) << c.why;
         EXPECT_EQ(sim.messages.shown[0].icon, MsgIcon::Exclamation);
         EXPECT_TRUE(prog->options().visible) << c.why;
         EXPECT_TRUE(sim.windows.modalShown.empty()) << c.why;  // shown modeless
@@ -280,7 +292,53 @@ TEST_F(SavingTest, SaveAllFailureAsksForAFolder) {
         EXPECT_FALSE(mark(g().nbCaptures).visible) << c.why;
     }
     EXPECT_TRUE(filesIn(dir()).empty());
+    EXPECT_FALSE(fs::exists(absent)) << "only the default folder is made";
 }
+
+TEST_F(SavingTest, SaveAllMakesTheMissingDefaultFolder) {
+    region();
+    fs::remove(dir());  // the documents folder of the regenerated settings, absent on a new account
+    sim.clock.time = {9, 5, 3};
+    bool ok = true;
+    main().EnregistrerTout(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(filesIn(dir()), std::vector<std::string>{"Capt-905031.jpg"});
+}
+
+#ifndef _WIN32
+// A folder that exists but takes no file: write permission removed, or, for
+// a user whom permissions do not stop, a folder of the kernel's.
+std::optional<fs::path> folderWithoutWriteAccess(const fs::path& made) {
+    fs::create_directories(made);
+    fs::permissions(made, fs::perms::owner_read | fs::perms::owner_exec);
+    for (const fs::path& p : {made, fs::path("/sys")}) {
+        std::error_code ec;
+        if (!fs::is_directory(p, ec)) continue;
+        if (std::ofstream(p / ".vis-probe")) {
+            fs::remove(p / ".vis-probe", ec);
+            continue;
+        }
+        return p;
+    }
+    return std::nullopt;
+}
+
+TEST_F(SavingTest, SaveAllIntoAFolderWithoutWriteAccessSaysSo) {
+    const auto folder = folderWithoutWriteAccess(dir() / "lecture-seule");
+    if (!folder) GTEST_SKIP() << "no folder refuses files to this user";
+    region();
+    prog->g.ligneParam = padRight(folder->string(), 100) + "0200001007Capt111   ";
+    bool ok = true;
+    main().EnregistrerTout(ok);
+    fs::permissions(dir() / "lecture-seule", fs::perms::owner_all);
+    EXPECT_FALSE(ok);
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text,
+              "Pb d'enregistrement, le dossier " + folder->string() +
+                  " n'est pas accessible en écriture; indiquer un chemin par défaut valide dans les options ...");
+    EXPECT_FALSE(mark(1).visible);
+}
+#endif
 
 }  // namespace
 }  // namespace vis::sim
