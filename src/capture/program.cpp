@@ -51,7 +51,8 @@ void Program::end(int code) {
 }
 
 bool Program::pasCent() { return options().Check1[0]->value == 1; }
-bool Program::serieBmp() { return options().Check1[1]->value == 1; }
+// A greyed box (2) is not an unchecked one.
+bool Program::serieBmp() { return options().Check1[1]->value != 0; }
 std::string Program::repertoireText() { return options().Text1->caption; }
 
 }  // namespace vis

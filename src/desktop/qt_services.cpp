@@ -269,10 +269,8 @@ std::optional<std::string> QtFileDialogs::openFile(const FileDialogRequest& r) {
     if (before_) before_();
     // The program only wants a folder: a name that need not exist (the preset
     // "Capture") lets the user pick an empty one. The system's dialog would
-    // insist on an existing file, so Qt's own is used. On the heap, so that a
-    // parent closed meanwhile takes the dialog with it and exec() returns.
-    QPointer<QFileDialog> dialog =
-        new QFileDialog(QApplication::activeWindow(), qs(r.title), QString(), qs(qtNameFilters(r.filter)));
+    // insist on an existing file, so Qt's own is used.
+    QPointer<QFileDialog> dialog = new QFileDialog(nullptr, qs(r.title), QString(), qs(qtNameFilters(r.filter)));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -280,6 +278,7 @@ std::optional<std::string> QtFileDialogs::openFile(const FileDialogRequest& r) {
     const QFileInfo start(startPath(r));
     dialog->setDirectory(r.fileName.empty() ? start.filePath() : start.path());
     if (!r.fileName.empty()) dialog->selectFile(qs(r.fileName));
+    keepAboveActiveWindow(*dialog);
     const bool accepted = dialog->exec() == QDialog::Accepted;
     const QString path = dialog && accepted ? dialog->selectedFiles().value(0) : QString();
     delete dialog;

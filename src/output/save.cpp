@@ -99,7 +99,7 @@ void FrmMain::EnregistrerTout(bool& savOk) {
     Flistimages& l = app.flistimages();
     const int n = std::min(g.nbCaptures, l.elementCount());
     // Greyed counts as checked, as it does in the record.
-    const bool bmp = app.options().Check1[1]->value != 0;
+    const bool bmp = app.serieBmp();
     for (int i = 1; i <= n; ++i) {
         if (l.pictsave[static_cast<std::size_t>(i)]->visible) continue;
         const TimeOfDay t = app.platform.clock.timeOfDay();

@@ -19,7 +19,7 @@ void regenerer(Program& app, const std::filesystem::path& file) {
             p.messages.show(
                 kMsgParamNonRestauresDebut + std::string(where.begin(), where.end()) + kMsgParamNonRestauresFin,
                 MsgButtons::Ok, MsgIcon::Exclamation);
-            p.windows.exitProgram(1);
+            app.end(1);
             return;
         }
         // A new account may have no documents folder yet: the first save-all

@@ -125,7 +125,9 @@ TEST_F(PeriodicTest, MoreThanTenSavesAtTheFirstTickAndAFailedSaveStops) {
     EXPECT_EQ(savedFiles(), 13u);
 
     for (int i = 0; i < 9; ++i) tick();
-    std::filesystem::remove_all(sim.paths.documents);  // nowhere to save
+    // A file where the folder should be: nowhere to save.
+    std::filesystem::remove_all(sim.paths.documents);
+    testing_files::writeAll(sim.paths.documents, {1});
     tick();
     EXPECT_FALSE(main().TimPeriod->enabled);
     EXPECT_FALSE(main().menu("MnuCaptper").checked);

@@ -90,12 +90,15 @@ TEST_F(QuitTest, TheThreeAnswers) {
     EXPECT_EQ(sim.messages.shown[0].buttons, MsgButtons::YesNoCancel);
     EXPECT_TRUE(main().TimPeriod->enabled);  // periodic capture goes on
 
-    std::filesystem::remove_all(sim.paths.documents);  // the save fails: the program stays
+    // A file where the folder should be: the save fails and the program stays.
+    std::filesystem::remove_all(sim.paths.documents);
+    testing_files::writeAll(sim.paths.documents, {1});
     sim.messages.answers = {MsgResult::Yes};
     EXPECT_EQ(quit(), -1);
     EXPECT_FALSE(main().TimPeriod->enabled);
     EXPECT_TRUE(prog->options().visible);
 
+    std::filesystem::remove(sim.paths.documents);
     std::filesystem::create_directories(sim.paths.documents);
     sim.messages.answers = {MsgResult::Yes};
     EXPECT_EQ(quit(), 0);
