@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix
   fonts-liberation fonts-liberation2
-  xvfb xauth xdotool x11-utils x11-apps xclip openbox
+  xvfb xauth xdotool x11-utils x11-apps xclip openbox trayer
   dpkg-dev file desktop-file-utils
 )
 

@@ -7,7 +7,11 @@
 #include <cstdio>
 
 #include "capture/program.h"
+#include "app/signals.h"
+#include "app/single_instance.h"
+#include "capture/frm_main.h"
 #include "desktop/qt_platform.h"
+#include "desktop/renderer.h"
 #include "desktop/x11.h"
 
 namespace {
@@ -73,10 +77,19 @@ int main(int argc, char** argv) {
     font.setPointSizeF(8);
     QApplication::setFont(font);
 
+    // One copy per user and display: a second start hands over and ends.
+    vis::SingleInstance instance(vis::SingleInstance::defaultName());
+    if (instance.handOver()) return 0;
+
     vis::QtPlatform platform;
     const QString icon = QCoreApplication::applicationDirPath() + QStringLiteral("/vistrelle.png");
     QApplication::setWindowIcon(QIcon(icon));
     vis::Program program(platform.services());
     program.start();
+    // A later start shows this copy's windows, as the icon's double click does.
+    instance.listen([&] {
+        platform.renderer().run([&] { program.frmMain().trayMessage(vis::INotifyIcon::kLeftDoubleClick); });
+    });
+    vis::onTerminationSignals([&] { platform.renderer().exitProgram(0); });
     return app.exec();
 }

@@ -18,7 +18,7 @@ struct QtPlatform::Impl {
     QtFileDialogs dialogs{[this] { renderer.syncAll(); }};
     QtKeyboard keyboard;
     QtPaths paths;
-    QtTray tray;
+    QtTray tray{[this](const std::function<void()>& handler) { renderer.run(handler); }};
     Platform platform{screen, clipboard, grabber, clock, renderer, messages, sound, dialogs, keyboard, paths, tray};
 };
 

@@ -10,7 +10,7 @@
 
 namespace vis {
 
-QtTray::QtTray() = default;
+QtTray::QtTray(Runner run) : run_(std::move(run)) {}
 
 QtTray::~QtTray() { remove(); }
 
@@ -28,7 +28,13 @@ void QtTray::add(const Bitmap& picture, const std::string& tip, std::function<vo
                              QMetaObject::invokeMethod(
                                  icon_.get(),
                                  [this, message] {
-                                     if (onMessage_) onMessage_(message);
+                                     if (!onMessage_) return;
+                                     auto handler = onMessage_;
+                                     const auto call = [handler, message] { handler(message); };
+                                     if (run_)
+                                         run_(call);
+                                     else
+                                         call();
                                  },
                                  Qt::QueuedConnection);
                          });

@@ -13,7 +13,10 @@ namespace vis {
 
 class QtTray final : public INotifyIcon {
 public:
-    QtTray();
+    // Handlers of the icon's messages run through this, as the renderer
+    // runs those of the windows.
+    using Runner = std::function<void(const std::function<void()>&)>;
+    explicit QtTray(Runner run = {});
     ~QtTray() override;
     void add(const Bitmap& icon, const std::string& tip, std::function<void(int message)> onMessage) override;
     void remove() override;
@@ -24,6 +27,7 @@ public:
 
 private:
     std::unique_ptr<QSystemTrayIcon> icon_;
+    Runner run_;
     std::function<void(int)> onMessage_;
 };
 

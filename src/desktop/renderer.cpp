@@ -69,7 +69,10 @@ void QtRenderer::processEvents() {
     d_->syncAll();
 }
 
+void QtRenderer::run(const std::function<void()>& handler) { d_->dispatch(handler); }
+
 void QtRenderer::runModal(Window& w) {
+    if (d_->ending) return;
     attach(w);
     w.show();
     d_->syncAll();
@@ -103,6 +106,7 @@ void QtRenderer::runModal(Window& w) {
 }
 
 void QtRenderer::popupMenu(Window& owner, MenuEntry& menu) {
+    if (d_->ending) return;
     d_->syncAll();
     WindowView* v = d_->viewOf(&owner);
     if (!v) return;
@@ -114,18 +118,23 @@ void QtRenderer::popupMenu(Window& owner, MenuEntry& menu) {
 }
 
 void QtRenderer::exitProgram(int code) {
-    // At once, as the original's End: no unload handler, no event loop
-    // unwinding back through the program's code.
-    for (auto& v : d_->windows)
+    // The windows leave the screen now and no handler runs any more; the
+    // event loops (every one running) wind up once the current handler has
+    // returned, through Qt's own exit, which hands the clipboard to a
+    // clipboard manager and removes the tray icon.
+    if (d_->ending) return;
+    d_->ending = true;
+    for (auto& v : d_->windows) {
+        for (auto& [id, tv] : v->timers)
+            if (tv.timer) tv.timer->stop();
         if (v->top) v->top->hide();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     x11::sync(x11Display());
 #ifdef _WIN32
     // What the program left on the clipboard stays there after it ends.
     OleFlushClipboard();
 #endif
-    std::fflush(nullptr);
-    std::_Exit(code);
+    QCoreApplication::exit(code);
 }
 
 QWidget* QtRenderer::widgetFor(const Window& w) const {

@@ -4,6 +4,7 @@
 // back to their handlers. After every handler it runs, and inside every
 // processEvents, all attached windows are brought in step with their models.
 
+#include <functional>
 #include <memory>
 
 #include "platform/services.h"
@@ -28,7 +29,10 @@ public:
     void processEvents() override;
     void runModal(Window& w) override;
     void popupMenu(Window& owner, MenuEntry& menu) override;
-    [[noreturn]] void exitProgram(int code) override;
+    void exitProgram(int code) override;
+    // Runs a program handler as the renderer runs its own (not once the
+    // program is ending), then brings every window in step.
+    void run(const std::function<void()>& handler);
 
     // Brings every attached window in step with its view model now.
     void syncAll();

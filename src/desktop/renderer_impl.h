@@ -124,6 +124,7 @@ struct QtRenderer::Impl {
     // Context of every deferred call: they die with the renderer.
     QObject anchor;
     std::vector<std::unique_ptr<WindowView>> windows;
+    bool ending = false;  // the program asked to end: no handler runs any more
     bool syncing = false;
     bool syncAgain = false;
     bool syncPosted = false;
@@ -169,6 +170,7 @@ struct QtRenderer::Impl {
     // arrive while a sync is under way wait until it is over.
     template <class F>
     void dispatch(F&& handler) {
+        if (ending) return;
         try {
             handler();
         } catch (const std::exception& e) {

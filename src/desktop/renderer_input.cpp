@@ -39,17 +39,20 @@ void QtRenderer::Impl::closeRequested(Window* w) {
 }
 
 void QtRenderer::Impl::sessionEnding(QSessionManager& manager) {
-    std::vector<Window*> list;
-    for (auto& v : windows) list.push_back(v->model);
-    for (Window* w : list) {
-        if (!viewOf(w)) continue;
-        bool cancel = false;
-        if (auto h = w->onQueryUnload) dispatch([&] { h(cancel, UnloadMode::SessionEnd); });
-        if (cancel) {
-            manager.cancel();
-            return;
-        }
-    }
+    // The main window (the start-up one) speaks for the program; the others
+    // refuse any close the program did not ask for.
+    Window* main = nullptr;
+    for (auto& v : windows)
+        if (v->model->name == "frmMain") main = v->model;
+    if (!main && !windows.empty()) main = windows.front()->model;
+    if (!main || !main->onQueryUnload) return;
+    // Where the session manager allows it, the question may hold the logout up.
+    manager.allowsInteraction();
+    bool cancel = false;
+    auto h = main->onQueryUnload;
+    dispatch([&] { h(cancel, UnloadMode::SessionEnd); });
+    if (cancel) manager.cancel();
+    manager.release();
 }
 
 void QtRenderer::Impl::keyPressed(Window* w, int vk, int shift) {

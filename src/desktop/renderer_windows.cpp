@@ -1,5 +1,6 @@
 // Keeps each top-level window and its view model in step, both ways: flags, geometry, show state.
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QIcon>
 #include <QWindow>
@@ -27,6 +28,8 @@ QMargins frameMarginsOf(const QWidget* top) {
 }  // namespace
 
 void QtRenderer::Impl::syncAll() {
+    // Ending: nothing may come back on the screen.
+    if (ending) return;
     if (syncing) {
         syncAgain = true;
         return;
@@ -64,7 +67,9 @@ void QtRenderer::Impl::syncWindow(WindowView& v) {
         v.captionKnown = true;
     }
     if (!v.iconKnown || v.icon != w.icon.identity()) {
-        v.top->setWindowIcon(w.icon.isNull() ? QIcon() : QIcon(QPixmap::fromImage(imageOf(w.icon, true))));
+        // No icon of its own: the program's.
+        v.top->setWindowIcon(w.icon.isNull() ? QApplication::windowIcon()
+                                             : QIcon(QPixmap::fromImage(imageOf(w.icon, true))));
         v.icon = w.icon.identity();
         v.iconKnown = true;
     }

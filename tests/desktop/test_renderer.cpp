@@ -615,14 +615,30 @@ TEST_F(RendererTest, ActivationComesFromAnotherOfTheProgramsWindowsOrAShow) {
     r.detach(other);
 }
 
-TEST_F(RendererTest, ExitProgramEndsAtOnceWithTheCode) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+TEST_F(RendererTest, ExitHidesAtOnceAndEndsTheEventLoopWithTheCode) {
     bool unloaded = false;
+    int ticks = 0;
     win.onUnload = [&] { unloaded = true; };
+    Timer& t = win.addTimer("t", 10, true);
+    t.onTick = [&] { ++ticks; };
     win.show();
     r.syncAll();
-    EXPECT_EXIT(r.exitProgram(3), ::testing::ExitedWithCode(3), "");
+    QWidget* top = r.widgetFor(win);
+    bool hiddenAtOnce = false;
+    QTimer::singleShot(0, [&] {
+        r.exitProgram(3);
+        hiddenAtOnce = !top->isVisible();
+    });
+    EXPECT_EQ(QCoreApplication::exec(), 3);
+    EXPECT_TRUE(hiddenAtOnce);
     EXPECT_FALSE(unloaded);
+    // Nothing comes back and no handler runs any more.
+    const int ticksAtEnd = ticks;
+    win.show();
+    r.syncAll();
+    test::waitUntil([] { return false; }, 50);
+    EXPECT_FALSE(top->isVisible());
+    EXPECT_EQ(ticks, ticksAtEnd);
 }
 
 }  // namespace
