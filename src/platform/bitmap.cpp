@@ -21,15 +21,24 @@ Bitmap Bitmap::filled(int width, int height, std::uint32_t argb) {
 
 Bitmap Bitmap::cropped(int x, int y, int w, int h) const {
     if (w <= 0 || h <= 0) return {};
-    std::vector<std::uint32_t> out(static_cast<std::size_t>(w) * h, 0xFF000000u);
+    const auto n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    std::vector<std::uint32_t> out;
+    out.reserve(n);
     const int sw = width();
     const int sh = height();
-    const int x0 = std::max(x, 0);
-    const int x1 = std::min(x + w, sw);
+    const int x0 = std::clamp(x, 0, sw);
+    const int x1 = std::clamp(x + w, x0, sw);
+    // Each pixel written once, row by row: no filling first and copying after.
+    constexpr std::uint32_t kBlack = 0xFF000000u;
     for (int yy = 0; yy < h; ++yy) {
         const int sy = y + yy;
-        if (sy < 0 || sy >= sh || x1 <= x0) continue;
-        std::copy(row(sy) + x0, row(sy) + x1, out.begin() + static_cast<std::ptrdiff_t>(yy) * w + (x0 - x));
+        if (sy < 0 || sy >= sh || x1 <= x0) {
+            out.insert(out.end(), static_cast<std::size_t>(w), kBlack);
+            continue;
+        }
+        out.insert(out.end(), static_cast<std::size_t>(x0 - x), kBlack);
+        out.insert(out.end(), row(sy) + x0, row(sy) + x1);
+        out.insert(out.end(), static_cast<std::size_t>(x + w - x1), kBlack);
     }
     return Bitmap(w, h, std::move(out));
 }
