@@ -128,7 +128,8 @@ void FrmMain::build() {
     Timbouton->onTick = [this] { Timbouton_Timer(); };
     Timerclav = &addTimer("Timerclav", 100, false);
     Timerclav->onTick = [this] { Timerclav_Timer(); };
-    TimRect = &addTimer("TimRect", 250, true);
+    // Blinks only while a rectangle is being drawn: nothing ticks at rest.
+    TimRect = &addTimer("TimRect", 250, false);
     TimRect->onTick = [this] { TimRect_Timer(); };
     TimPeriod = &addTimer("TimPeriod", 0, false);
     TimPeriod->onTick = [this] { TimPeriod_Timer(); };

@@ -28,9 +28,8 @@ private:
 }  // namespace
 
 void FrmMain::attendre(double seconds) {
-    // A monotonic clock: a wait begun just before midnight still ends.
-    const double t0 = app.platform.clock.monotonicSeconds();
-    while (app.platform.clock.monotonicSeconds() < t0 + seconds) app.platform.windows.processEvents();
+    // Events keep running meanwhile, as they arrive: no spinning.
+    if (seconds > 0) app.platform.windows.wait(seconds);
 }
 
 bool FrmMain::fenetreBloquante() {

@@ -4,9 +4,13 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSessionManager>
+#include <QThread>
+#include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,6 +23,11 @@
 #endif
 
 namespace vis {
+
+namespace {
+// A window manager that never unmaps a frame must not hold a capture up.
+constexpr qint64 kFrameGoneMs = 1000;
+}  // namespace
 
 QtRenderer::QtRenderer(const IScreen& screen) : d_(std::make_unique<Impl>(screen)) {
     Impl* d = d_.get();
@@ -63,13 +72,35 @@ void QtRenderer::syncAll() { d_->syncAll(); }
 void QtRenderer::processEvents() {
     d_->syncAll();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    // A window hidden just before must be off the screen before a grab.
-    x11::sync(x11Display());
+    // A window hidden just before must be off the screen before a grab: the
+    // server has unmapped it, and its window manager has unmapped its frame.
+    void* display = x11Display();
+    x11::sync(display);
+    std::vector<unsigned long> hidden;
+    hidden.swap(d_->justHidden);
+    QElapsedTimer waited;
+    waited.start();
+    for (unsigned long id : hidden)
+        while (x11::onScreen(display, id) && waited.elapsed() < kFrameGoneMs) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(2);
+        }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     d_->syncAll();
 }
 
 void QtRenderer::run(const std::function<void()>& handler) { d_->dispatch(handler); }
+
+void QtRenderer::wait(double seconds) {
+    d_->syncAll();
+    if (d_->ending) return;
+    // A loop of its own, ended by a timer: events run as they come and the
+    // thread sleeps in between.
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(std::lround(seconds * 1000)), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+    d_->syncAll();
+}
 
 void QtRenderer::runModal(Window& w) {
     if (d_->ending) return;

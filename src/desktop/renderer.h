@@ -27,6 +27,7 @@ public:
     void attach(Window& w) override;
     void detach(Window& w) override;
     void processEvents() override;
+    void wait(double seconds) override;
     void runModal(Window& w) override;
     void popupMenu(Window& owner, MenuEntry& menu) override;
     void exitProgram(int code) override;

@@ -125,6 +125,9 @@ struct QtRenderer::Impl {
     QObject anchor;
     std::vector<std::unique_ptr<WindowView>> windows;
     bool ending = false;  // the program asked to end: no handler runs any more
+    // Native windows hidden since the last processEvents, perhaps still on
+    // the screen in their window manager's frames.
+    std::vector<unsigned long> justHidden;
     bool syncing = false;
     bool syncAgain = false;
     bool syncPosted = false;

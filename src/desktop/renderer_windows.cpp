@@ -170,7 +170,11 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
     }
 
     if (!w.visible) {
-        if (v.top->isVisible()) v.top->hide();
+        if (v.top->isVisible()) {
+            if (v.top->internalWinId() && justHidden.size() < 64)
+                justHidden.push_back(static_cast<unsigned long>(v.top->internalWinId()));
+            v.top->hide();
+        }
         // Shown again, it is activated again (the program relies on it).
         if (lastActive == &w) lastActive = nullptr;
         v.shownVisible = false;

@@ -140,6 +140,32 @@ std::optional<Rect> activeFrame(void* display) {
 #endif
 }
 
+bool onScreen(void* display, unsigned long window) {
+#ifdef VIS_HAVE_X11
+    auto* d = static_cast<Display*>(display);
+    if (!d || window == 0) return false;
+    ErrorTrap trap(d);
+    const ::Window root = DefaultRootWindow(d);
+    ::Window w = window;
+    // Up to the root's child: the frame, or the window itself without one.
+    for (int depth = 0; depth < 64; ++depth) {
+        ::Window r = None, parent = None, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(d, w, &r, &parent, &children, &count)) return false;
+        if (children) XFree(children);
+        if (parent == root || parent == None) break;
+        w = parent;
+    }
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(d, w, &a) || trap.failed()) return false;
+    return a.map_state == IsViewable;
+#else
+    (void)display;
+    (void)window;
+    return false;
+#endif
+}
+
 std::vector<unsigned char> keycodesFor(void* display, int virtualKey) {
     std::vector<unsigned char> out;
 #ifdef VIS_HAVE_X11

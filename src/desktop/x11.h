@@ -21,6 +21,11 @@ struct Rect {
 // child. Nothing when no real, mapped window is active.
 std::optional<Rect> activeFrame(void* display);
 
+// True while the window, or the frame the window manager put round it, is
+// still mapped on the screen. A window just hidden leaves the screen only
+// once the window manager has unmapped its frame too.
+bool onScreen(void* display, unsigned long window);
+
 // Keycodes of the keys a Windows virtual-key code stands for (both Shift
 // keys for VK_SHIFT, and so on); empty for codes this layer does not know.
 std::vector<unsigned char> keycodesFor(void* display, int virtualKey);

@@ -73,6 +73,9 @@ public:
     // Runs pending events (input, timers, repaints) and returns; windows are
     // brought in step with their view models first.
     virtual void processEvents() = 0;
+    // Runs events as they arrive (input, timers, repaints) for this many
+    // seconds of the monotonic clock, sleeping in between.
+    virtual void wait(double seconds) = 0;
     // Shows the window modally and returns once it is hidden or unloaded.
     virtual void runModal(Window& w) = 0;
     // Opens one of the window's hidden menus at the mouse pointer; returns

@@ -68,6 +68,14 @@ void SimWindowSystem::processEvents() {
     p_.clock.now = std::max(p_.clock.now, until);
 }
 
+void SimWindowSystem::wait(double seconds) {
+    p_.trace.push_back("wait");
+    const double until = p_.clock.now + seconds;
+    activatePending();
+    fireDue(until);
+    p_.clock.now = std::max(p_.clock.now, until);
+}
+
 void SimWindowSystem::activatePending() {
     if (!emulateActivation) return;
     Window* front = nullptr;
