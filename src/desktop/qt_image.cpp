@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <cstring>
+#include <memory>
 
 namespace vis {
 
@@ -36,15 +37,18 @@ Bitmap bitmapOf(const QImage& image) {
     }
     const int w = rgb.width();
     const int h = rgb.height();
-    std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
     if (static_cast<std::size_t>(rgb.bytesPerLine()) == rowBytes) {
-        std::memcpy(px.data(), rgb.constBits(), rowBytes * static_cast<std::size_t>(h));
-    } else {
-        for (int y = 0; y < h; ++y)
-            std::memcpy(px.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w), rgb.constScanLine(y),
-                        rowBytes);
+        // The picture's own pixels, shared: a grab read back from the
+        // clipboard is the same memory as the clipboard's picture.
+        auto keep = std::make_shared<const QImage>(std::move(rgb));
+        const auto* px = reinterpret_cast<const std::uint32_t*>(keep->constBits());
+        return Bitmap(w, h, px, std::move(keep));
     }
+    std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y)
+        std::memcpy(px.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w), rgb.constScanLine(y),
+                    rowBytes);
     return Bitmap(w, h, std::move(px));
 }
 

@@ -12,6 +12,18 @@ Bitmap::Bitmap(int width, int height, std::vector<std::uint32_t> pixels) {
     d->width = width;
     d->height = height;
     d->pixels = std::move(pixels);
+    d->px = d->pixels.data();
+    d_ = std::move(d);
+}
+
+Bitmap::Bitmap(int width, int height, const std::uint32_t* pixels, std::shared_ptr<const void> owner) {
+    if (width < 0 || height < 0 || (!pixels && width * height > 0))
+        throw std::invalid_argument("Bitmap: no pixels for the size");
+    auto d = std::make_shared<Data>();
+    d->width = width;
+    d->height = height;
+    d->px = pixels;
+    d->owner = std::move(owner);
     d_ = std::move(d);
 }
 

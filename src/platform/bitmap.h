@@ -13,15 +13,18 @@ class Bitmap {
 public:
     Bitmap() = default;
     Bitmap(int width, int height, std::vector<std::uint32_t> pixels);
+    // Pixels kept by someone else (rows packed, width words each), alive as
+    // long as `owner`: a toolkit's picture shown or filed without a copy.
+    Bitmap(int width, int height, const std::uint32_t* pixels, std::shared_ptr<const void> owner);
 
     static Bitmap filled(int width, int height, std::uint32_t argb);
 
     bool isNull() const { return !d_ || d_->width <= 0 || d_->height <= 0; }
     int width() const { return d_ ? d_->width : 0; }
     int height() const { return d_ ? d_->height : 0; }
-    std::uint32_t pixel(int x, int y) const { return d_->pixels[static_cast<std::size_t>(y) * d_->width + x]; }
-    const std::uint32_t* row(int y) const { return d_->pixels.data() + static_cast<std::size_t>(y) * d_->width; }
-    const std::uint32_t* data() const { return d_ ? d_->pixels.data() : nullptr; }
+    std::uint32_t pixel(int x, int y) const { return d_->px[static_cast<std::size_t>(y) * d_->width + x]; }
+    const std::uint32_t* row(int y) const { return d_->px + static_cast<std::size_t>(y) * d_->width; }
+    const std::uint32_t* data() const { return d_ ? d_->px : nullptr; }
 
     // Same pixels, same object: lets caches key on a picture cheaply.
     const void* identity() const { return d_.get(); }
@@ -38,7 +41,9 @@ private:
     struct Data {
         int width = 0;
         int height = 0;
+        const std::uint32_t* px = nullptr;  // into pixels, or into owner's memory
         std::vector<std::uint32_t> pixels;
+        std::shared_ptr<const void> owner;
     };
     std::shared_ptr<const Data> d_;
 };
