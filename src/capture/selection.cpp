@@ -15,6 +15,9 @@ void FrmMain::Picture1_MouseDown(const MouseEvent& e) {
     if (!selectionPossible()) return;
     xDebut = e.x;
     yDebut = e.y;
+    // A click without a drag selects nothing, not the previous rectangle again.
+    rectsel->width = 0;
+    rectsel->height = 0;
     selectionEnCours = true;
     TimRect->enabled = true;
 }

@@ -138,6 +138,12 @@ TEST_F(SelectionTest, EmptySelectionFilesNothingButRestoresTheWindow) {
     EXPECT_TRUE(m.visible);
     EXPECT_EQ(m.caption, txt::kTitleCaptured);
     EXPECT_TRUE(sim.messages.shown.empty());
+    // A plain click after a real selection does not take that rectangle again.
+    captureRegion(1500, 1500, 4500, 3000);
+    m.bouton_Click(0);
+    m.Picture1_MouseDown({kLeftButton, 0, 600, 600});
+    m.Picture1_MouseUp({kLeftButton, 0, 600, 600});
+    EXPECT_EQ(g().nbCaptures, 1);
 }
 
 TEST_F(SelectionTest, BlinkAlternatesBlackAndLightGrey) {
