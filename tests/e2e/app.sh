@@ -89,6 +89,32 @@ press() {
     done
 }
 
+# menu_entry ID ALT_KEY KEY: opens a menu of the window by its mnemonic and,
+# once the menu is on screen (an override-redirect window of the program,
+# which xdotool does not find by its name), picks the entry by its own. The
+# program passes the activation around after a capture: up to three tries.
+menu_entry() {
+    local id=$1 deadline w
+    for _ in 1 2 3; do
+        xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+        sleep 0.2
+        xdotool key --clearmodifiers "$2"
+        deadline=$((SECONDS + 2))
+        while ((SECONDS <= deadline)); do
+            for w in $(xdotool search --onlyvisible --classname '^vistrelle$' 2>/dev/null); do
+                if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes'; then
+                    sleep 0.2
+                    xdotool key --clearmodifiers "$3"
+                    return 0
+                fi
+            done
+            sleep 0.1
+        done
+    done
+    echo "menu $2 did not open" >&2
+    return 1
+}
+
 # jpeg_size FILE: prints "WIDTH HEIGHT" of a JPEG file.
 jpeg_size() {
     djpeg -pnm -outfile "$VIS_TMP/size.pnm" "$1" && head -c 32 "$VIS_TMP/size.pnm" | tr '\n' ' ' | awk '{print $2, $3}'
@@ -108,14 +134,31 @@ capture_count() {
         echo "${BASH_REMATCH[1]}"
 }
 
-# settle: waits until the camera flash (a window titled "Vistrelle") has
-# left the screen, and a little more for the windows to take their places.
-settle() {
-    local deadline=$((SECONDS + 5))
-    while xdotool search --onlyvisible --name '^Vistrelle$' >/dev/null 2>&1 && ((SECONDS <= deadline)); do
-        sleep 0.1
+# flash_gone: waits until the camera flash (a window titled "Vistrelle" of
+# the utility type) has left the screen.
+flash_gone() {
+    local deadline=$((SECONDS + 5)) w flash=1
+    while [[ -n $flash ]] && ((SECONDS <= deadline)); do
+        flash=
+        for w in $(xdotool search --onlyvisible --name '^Vistrelle$' 2>/dev/null); do
+            xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_UTILITY && flash=1
+        done
+        [[ -z $flash ]] || sleep 0.1
     done
-    sleep 0.3
+}
+
+# settle: waits until the flash has gone and the activation has come to rest
+# (the same active window for half a second): the program's windows pass it
+# around after a capture.
+settle() {
+    local deadline=$((SECONDS + 5)) active last='' same=0
+    flash_gone
+    while ((same < 5 && SECONDS <= deadline)); do
+        sleep 0.1
+        active=$(xdotool getactivewindow 2>/dev/null) || active=
+        if [[ $active == "$last" ]]; then ((++same)); else same=0; fi
+        last=$active
+    done
 }
 
 # wait_count N: waits until the main window counts N captures, then settles.
@@ -130,11 +173,25 @@ TOOLBAR_Y=34
 
 # click_button K: activates the main window, as a user clicks its title (the
 # collection window may lie over the first buttons), and clicks toolbar
-# button K. A bare raise would not do: it leaves the focus where it was.
+# button K once nothing lies over it: the program may pass the activation to
+# its collection window meanwhile. A bare raise would not do: it leaves the
+# focus where it was.
 click_button() {
-    xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || xdotool windowraise "$MAIN_WIN"
-    sleep 0.2
-    xdotool mousemove --window "$MAIN_WIN" $((27 * $1 + 14)) "$TOOLBAR_Y" click 1
+    local frame under
+    frame=$(frame_of "$MAIN_WIN")
+    for _ in 1 2 3 4 5; do
+        xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || xdotool windowraise "$MAIN_WIN"
+        xdotool mousemove --window "$MAIN_WIN" $((27 * $1 + 14)) "$TOOLBAR_Y"
+        sleep 0.2
+        under=$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p')
+        if [[ $under == "$frame" ]]; then
+            xdotool click 1
+            return 0
+        fi
+        sleep 0.3
+    done
+    echo "toolbar button $1 stays covered" >&2
+    return 1
 }
 
 # drag_in ID X0 Y0 X1 Y1: a left-button drag in the window's client

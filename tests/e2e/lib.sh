@@ -31,6 +31,20 @@ client_origin() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}'
 }
 
+# frame_of ID: the window manager's frame around the window (its ancestor
+# that is a child of the root), as a decimal id.
+frame_of() {
+    local w=$1 tree root parent
+    while :; do
+        tree=$(xwininfo -id "$w" -tree 2>/dev/null) || return 1
+        root=$(awk '/Root window id:/ {print $4}' <<<"$tree")
+        parent=$(awk '/Parent window id:/ {print $4}' <<<"$tree")
+        ((parent == root)) && break
+        w=$parent
+    done
+    echo $((w))
+}
+
 # window_title ID
 window_title() { xdotool getwindowname "$1"; }
 
@@ -67,7 +81,7 @@ wait_until_gone() {
 
 # windows_over ID: the managed windows on screen stacked above the window.
 windows_over() {
-    local ids above= w
+    local ids above='' w
     ids=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*')
     for w in $ids; do
         if [[ -n $above ]] && is_viewable "$w"; then

@@ -12,8 +12,12 @@ PARCOURIR=(624 40)
 OK_BUTTON=(608 168)
 
 open_options() {
-    press "$MAIN_WIN" alt+o p
-    wait_for_window '^Options utilisateur$' 10 || fail "Outils > Options showed no dialog"
+    local options
+    menu_entry "$MAIN_WIN" alt+o p
+    options=$(wait_for_window '^Options utilisateur$' 10) || fail "Outils > Options showed no dialog"
+    # Filled once shown: a user reads before typing.
+    sleep 0.5
+    echo "$options"
 }
 
 # wait_for_file FILE: the file exists within a few seconds.
