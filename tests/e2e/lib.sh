@@ -25,6 +25,26 @@ window_geometry() {
     echo "$X $Y $WIDTH $HEIGHT"
 }
 
+# client_origin ID: prints "X Y", the screen position of the window's
+# client area (xdotool's own adds the frame's offset twice under openbox).
+client_origin() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}'
+}
+
+# frame_of ID: the window manager's frame around the window (its ancestor
+# that is a child of the root), as a decimal id.
+frame_of() {
+    local w=$1 tree root parent
+    while :; do
+        tree=$(xwininfo -id "$w" -tree 2>/dev/null) || return 1
+        root=$(awk '/Root window id:/ {print $4}' <<<"$tree")
+        parent=$(awk '/Parent window id:/ {print $4}' <<<"$tree")
+        ((parent == root)) && break
+        w=$parent
+    done
+    echo $((w))
+}
+
 # window_title ID
 window_title() { xdotool getwindowname "$1"; }
 
@@ -44,5 +64,53 @@ fail() {
     echo "FAIL: $*" >&2
     # What the program said, when a script started one.
     [[ -n ${VIS_TMP:-} && -s $VIS_TMP/app.log ]] && sed 's/^/  app: /' "$VIS_TMP/app.log" >&2
+    exit 1
+}
+
+# is_viewable ID: the window is mapped and all its ancestors too.
+is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+
+# wait_until_gone ID TIMEOUT: the window is no longer on screen.
+wait_until_gone() {
+    local deadline=$((SECONDS + ${2:-10}))
+    while is_viewable "$1"; do
+        ((SECONDS <= deadline)) || return 1
+        sleep 0.1
+    done
+}
+
+# windows_over ID: the managed windows on screen stacked above the window.
+windows_over() {
+    local ids above='' w
+    ids=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*')
+    for w in $ids; do
+        if [[ -n $above ]] && is_viewable "$w"; then
+            echo "$((w)) '$(xdotool getwindowname "$w")'"
+        fi
+        (($((w)) == $1)) && above=1
+    done
+    return 0
+}
+
+# run_case FUNCTION: runs one case in a subshell, so that a program it
+# starts ends with it; a failing case is counted and the next one still runs.
+CASES_FAILED=()
+run_case() {
+    local name=$1 rc start=$SECONDS
+    echo "--- $name"
+    set +e
+    (
+        set -e
+        "$name"
+    )
+    rc=$?
+    set -e
+    if ((rc == 0)); then echo "ok: $name ($((SECONDS - start)) s)"; else CASES_FAILED+=("$name"); fi
+}
+
+# end_cases: fails when a case has failed.
+end_cases() {
+    ((${#CASES_FAILED[@]} == 0)) && return 0
+    echo "FAIL: ${CASES_FAILED[*]}" >&2
     exit 1
 }
