@@ -15,9 +15,12 @@ void FrmMain::Picture1_MouseDown(const MouseEvent& e) {
     if (!selectionPossible()) return;
     xDebut = e.x;
     yDebut = e.y;
-    // A click without a drag selects nothing, not the previous rectangle again.
-    rectsel->width = 0;
-    rectsel->height = 0;
+    // A left click without a drag selects nothing, not the previous rectangle
+    // again; the right button moves that rectangle, so it keeps its size.
+    if (e.button == kLeftButton) {
+        rectsel->width = 0;
+        rectsel->height = 0;
+    }
     selectionEnCours = true;
     TimRect->enabled = true;
 }
