@@ -26,7 +26,7 @@ while (($#)); do
         --rest) rest=$2; shift 2 ;;
         --no-big) big=0; shift ;;
         --keep) keep=1; shift ;;
-        -h | --help) sed -n '2,19p' "$0"; exit 0 ;;
+        -h | --help) sed -n '2,18p' "$0"; exit 0 ;;
         *) exe=$1; shift ;;
     esac
 done
@@ -394,20 +394,25 @@ stop_app
 stop_display
 
 # ================================================================ session C: 7680x4320
-big_line= big_scrot= big_idle= big_hwm=
+# The peak of a first capture depends on how many full-screen copies are
+# alive at once, which varies from run to run: three fresh starts.
+big_runs=3 big_lines=() big_scrots=() big_peaks=()
 if ((big)); then
-    log "session C: 7680x4320, one capture"
+    log "session C: 7680x4320, the first capture of $big_runs fresh starts"
     SCREEN_W=7680 SCREEN_H=4320
     start_display $SCREEN_W $SCREEN_H
-    start_app 1
-    big_idle=$(rss_kib)
-    # Peak RSS counted from here (Linux 4.0 and later).
-    echo 5 >"/proc/$APP_PID/clear_refs" || log "cannot reset the peak RSS; VmHWM counts from start"
-    capture 120
-    big_line=$LINE
-    big_hwm=$(hwm_kib)
-    big_scrot=$(scrot_once)
-    stop_app
+    for ((r = 1; r <= big_runs; r++)); do
+        start_app 1
+        big_idle=$(rss_kib)
+        # Peak RSS counted from here (Linux 4.0 and later).
+        echo 5 >"/proc/$APP_PID/clear_refs" || log "cannot reset the peak RSS; VmHWM counts from start"
+        capture 120
+        big_lines+=("$LINE")
+        big_peaks+=($(($(hwm_kib) - big_idle)))
+        big_scrots+=("$(scrot_once)")
+        log "7680x4320, run $r: peak $((big_peaks[-1] / 1024)) MiB above idle, shown $(field shown_ms "$LINE") ms"
+        stop_app
+    done
     stop_display
 fi
 
@@ -433,7 +438,8 @@ above29=$((rss_29 - idle_rss)) above_del=$((rss_deleted - idle_rss))
 
 echo
 echo "Vistrelle desktop benchmark, $(date '+%F %T'), $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "Xvfb 1920x1080x24 + openbox + trayer; medians of $runs runs unless said; scrot -q 70 in the same sessions"
+echo "Xvfb 1920x1080x24 + openbox + trayer; medians of $runs runs unless said (7680x4320: of $big_runs starts);"
+echo "scrot -q 70 in the same sessions; CPU from /proc/PID/stat ticks of $((1000 / $(getconf CLK_TCK))) ms"
 echo
 row "" "figure" "Vistrelle" "scrot" "ratio" "goal"
 row 1 "grabs holding its own windows, delay 0, loaded" "$own/$checks" "-" "-" "0 of 100"
@@ -455,11 +461,13 @@ row 5 "RSS MiB above idle after 29 captures (raw 24-bit)" "$(mib $above29)" "$(m
 row 5 "RSS MiB above idle after delete all" "$(mib $above_del)" "-" "-" "<= 20 MiB"
 if ((big)); then
     raw32=$((7680 * 4320 * 4 / 1024))
-    peak=$((big_hwm - big_idle))
-    row 5 "7680x4320: peak MiB above idle, one capture (raw 32-bit)" "$(mib $peak)" "$(mib $raw32)" "$(ratio $peak $raw32)" "<= 2"
-    row "" "  scrot's whole peak RSS MiB at 7680x4320" "" "$(mib "$(field maxrss_kib "$big_scrot")")" "" ""
-    row "" "  7680x4320: click -> shown ms (one run)" "$(field shown_ms "$big_line")" "$(field wall_ms "$big_scrot")" \
-        "$(ratio "$(field shown_ms "$big_line")" "$(field wall_ms "$big_scrot")")" ""
+    peak=$(printf '%s\n' "${big_peaks[@]}" | median)
+    peak_max=$(printf '%s\n' "${big_peaks[@]}" | sort -n | tail -n 1)
+    big_shown=$(med shown_ms "${big_lines[@]}") big_wall=$(med wall_ms "${big_scrots[@]}")
+    row 5 "7680x4320: peak MiB above idle, 1st capture (raw 32-bit)" "$(mib "$peak")" "$(mib $raw32)" "$(ratio "$peak" $raw32)" "<= 2"
+    row "" "  the largest of the $big_runs starts" "$(mib "$peak_max")" "$(mib $raw32)" "$(ratio "$peak_max" $raw32)" "<= 2"
+    row "" "  scrot's whole peak RSS MiB at 7680x4320" "" "$(med maxrss_kib "${big_scrots[@]}" | xargs -I{} awk 'BEGIN {printf "%.1f", {} / 1024}')" "" ""
+    row "" "  7680x4320: click -> shown ms" "$big_shown" "$big_wall" "$(ratio "$big_shown" "$big_wall")" ""
 fi
 row 6 "region filing: Google Benchmark, see below" "-" "-" "-" "<= 3 ms / 12 ms"
 read -r sm sa sc <<<"$idle_cpu_start"
