@@ -143,7 +143,15 @@ bool QtKeyboard::keyDown(int virtualKey) {
     // The key state alone misses a tap shorter than the poll.
     if (!presses_) presses_ = std::make_unique<x11::KeyPresses>(display);
     const bool tapped = presses_->takePressed(it->second);
-    return x11::anyKeyDown(display, it->second) || tapped;
+    // A poll asks about each of its keys once: one question to the server
+    // a poll, asked again when a key comes up a second time.
+    if (!keyMapValid_ || askedSinceMap_.count(virtualKey)) {
+        keyMap_ = x11::keyMap(display);
+        keyMapValid_ = true;
+        askedSinceMap_.clear();
+    }
+    askedSinceMap_.insert(virtualKey);
+    return x11::anyKeyDown(keyMap_, it->second) || tapped;
 }
 
 #endif

@@ -5,7 +5,9 @@
 // is built.
 
 #include <functional>
+#include <array>
 #include <map>
+#include <set>
 #include <memory>
 #include <vector>
 
@@ -112,6 +114,9 @@ public:
 private:
     std::map<int, std::vector<unsigned char>> keycodes_;
     std::unique_ptr<x11::KeyPresses> presses_;
+    std::array<char, 32> keyMap_{};
+    bool keyMapValid_ = false;
+    std::set<int> askedSinceMap_;
 };
 
 class QtPaths final : public IPaths {

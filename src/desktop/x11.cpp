@@ -190,18 +190,19 @@ void sync(void* display) {
 #endif
 }
 
-bool anyKeyDown(void* display, const std::vector<unsigned char>& keycodes) {
+KeyMap keyMap(void* display) {
+    KeyMap map{};
 #ifdef VIS_HAVE_X11
-    auto* d = static_cast<Display*>(display);
-    if (!d || keycodes.empty()) return false;
-    char keys[32] = {};
-    XQueryKeymap(d, keys);
-    for (unsigned char code : keycodes)
-        if (keys[code >> 3] & (1 << (code & 7))) return true;
+    if (auto* d = static_cast<Display*>(display)) XQueryKeymap(d, map.data());
 #else
     (void)display;
-    (void)keycodes;
 #endif
+    return map;
+}
+
+bool anyKeyDown(const KeyMap& map, const std::vector<unsigned char>& keycodes) {
+    for (unsigned char code : keycodes)
+        if (map[code >> 3] & (1 << (code & 7))) return true;
     return false;
 }
 

@@ -30,8 +30,11 @@ bool onScreen(void* display, unsigned long window);
 // keys for VK_SHIFT, and so on); empty for codes this layer does not know.
 std::vector<unsigned char> keycodesFor(void* display, int virtualKey);
 
-// True when any of these keys is down right now, whichever window has the focus.
-bool anyKeyDown(void* display, const std::vector<unsigned char>& keycodes);
+// Which keys are down right now, whichever window has the focus: one
+// round trip to the server.
+using KeyMap = std::array<char, 32>;
+KeyMap keyMap(void* display);
+bool anyKeyDown(const KeyMap& map, const std::vector<unsigned char>& keycodes);
 
 // Keys pressed anywhere on the display, however briefly: XInput 2 raw key
 // events on a connection of its own, read when asked (no key is taken from
