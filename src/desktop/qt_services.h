@@ -12,6 +12,7 @@
 #include "platform/services.h"
 
 class QSoundEffect;
+class QWidget;
 
 namespace vis {
 
@@ -52,6 +53,8 @@ public:
     ~QtClock() override;
     double monotonicSeconds() const override;
     TimeOfDay timeOfDay() const override;
+    std::string shortDate() const override;
+    std::string shortTime() const override;
 
 private:
     struct Impl;
@@ -61,6 +64,10 @@ private:
 // Runs before a blocking dialog opens, so that the windows behind it show
 // what the program last set (the renderer's sync).
 using BeforeBlocking = std::function<void()>;
+
+// A dialog owned by no window of the program, kept above the active window
+// and centred on it.
+void keepAboveActiveWindow(QWidget& dialog);
 
 class QtMessageBoxes final : public IMessageBoxes {
 public:
