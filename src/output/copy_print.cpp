@@ -32,7 +32,8 @@ void FrmMain::Buttcopier() {
         app.platform.messages.show(std::string(txt::kChooseCaptureToCopy), MsgButtons::Ok, MsgIcon::Information);
         return;
     }
-    app.platform.clipboard.clear();
+    // Replaced in one step, never emptied first: a clipboard manager would
+    // put its last picture back into the empty clipboard meanwhile.
     app.platform.clipboard.setBitmap(l.Image1[static_cast<std::size_t>(c)]->picture);
 }
 

@@ -57,6 +57,11 @@ void FrmAbout::build() {
     cmdSysInfo = &addControl(ControlKind::Button, "cmdSysInfo").setBounds(5040, 2460, 1440, 420);
     cmdSysInfo->onClick = [this] { cmdSysInfo_Click(); };
 
+    // OK is the default and the cancel button: Enter and Escape close the window.
+    onKeyDown = [this](int keyCode, int) {
+        if (keyCode == 13 || keyCode == 27) cmdOK_Click();
+    };
+
     // However the window goes, the periodic capture that opening it stopped
     // runs again if it is on.
     onUnload = [this] {
