@@ -32,7 +32,8 @@ void FrmSplash::build() {
     frameless = true;
     ownedByMain = true;
     showInTaskbar = false;
-    caption = "Vistrelle";
+    // Not the program's bare name, which its message boxes bear.
+    caption = std::string(txt::kSplashCaption);
     width = kClientWidth;
     height = kClientHeight;
     left = (app.platform.screen.widthTwips() - width) / 2;

@@ -35,7 +35,8 @@ inline constexpr std::string_view kMailButtonTip = "Écrire à l'auteur";
 inline constexpr std::string_view kSysInfo = "Infos Système...";
 inline constexpr std::string_view kNoSysInfo = "Les informations système ne sont pas disponibles actuellement";
 
-// Splash window.
+// Splash window. Its caption, on no title bar, names it to the desktop.
+inline constexpr std::string_view kSplashCaption = "Vistrelle 1.3";
 inline constexpr std::string_view kSplashWarning = "Capturez d 'abord tout l'écran avec le 1° bouton à gauche";
 inline constexpr std::string_view kCompany = "Projet Vistrelle";
 inline constexpr std::string_view kCompanyProduct = "Capture d'écran à la souris";

@@ -19,12 +19,12 @@ export PATH="$VIS_TMP/bin:$PATH"
 # The splash shows before the main window is up, with nothing to wait for.
 (
     deadline=$((SECONDS + 20))
-    until xdotool search --onlyvisible --name '^Vistrelle$' >/dev/null 2>&1; do
+    until xdotool search --onlyvisible --name '^Vistrelle 1\.3$' >/dev/null 2>&1; do
         ((SECONDS <= deadline)) || exit 1
         sleep 0.05
     done
     seen=$(date +%s.%N)
-    while xdotool search --onlyvisible --name '^Vistrelle$' >/dev/null 2>&1; do
+    while xdotool search --onlyvisible --name '^Vistrelle 1\.3$' >/dev/null 2>&1; do
         (($(date +%s) - ${seen%.*} <= 8)) || exit 2
         sleep 0.05
     done
