@@ -69,7 +69,8 @@ QImage collectionMock() {
     // The slider and the count under it.
     const QRectF groove(171, 30, 6, 80);
     fillOutlined(p, roundRect(groove, 3), colour::metalLight, 1);
-    fillOutlined(p, roundRect(QRectF(164, 36, 20, 10), 2), vertical(QRectF(164, 36, 20, 10), colour::hiTop, colour::hiBottom), 1);
+    fillOutlined(p, roundRect(QRectF(164, 36, 20, 10), 2),
+                 vertical(QRectF(164, 36, 20, 10), colour::hiTop, colour::hiBottom), 1);
     p.setFont(small);
     p.setPen(colour::ink);
     p.drawText(QRectF(160, 114, 34, 16), Qt::AlignLeft, " 2");
@@ -90,8 +91,12 @@ std::unique_ptr<QTextDocument> column(const QString& html, int width) {
     doc->addResource(QTextDocument::ImageResource, QUrl("mock:collection"), collectionMock());
     // French spacing: no line starts with a colon, a semicolon or a closing quote.
     QString text = html;
-    text.replace(" : ", "&nbsp;: ").replace(" ;", "&nbsp;;").replace(QString::fromUtf8("« "), QString::fromUtf8("«&nbsp;"));
-    text.replace(QString::fromUtf8(" »"), QString::fromUtf8("&nbsp;»")).replace(" ...", "&nbsp;...").replace(", _", ",&nbsp;_");
+    text.replace(" : ", "&nbsp;: ")
+        .replace(" ;", "&nbsp;;")
+        .replace(QString::fromUtf8("« "), QString::fromUtf8("«&nbsp;"));
+    text.replace(QString::fromUtf8(" »"), QString::fromUtf8("&nbsp;»"))
+        .replace(" ...", "&nbsp;...")
+        .replace(", _", ",&nbsp;_");
     doc->setHtml("<body>" + text + "</body>");
     doc->setTextWidth(width);
     return doc;
@@ -154,10 +159,11 @@ QString buttonRow(int k, const char* tooltip, const char* what) {
 }  // namespace
 
 QImage helpMainWindow() {
-    QString buttons = u("<h2>La barre d'outils</h2>"
-                        "<p>La <b>capture courante</b> est la dernière faite, ou celle dont vous avez cliqué la "
-                        "vignette : c'est elle que copient, enregistrent, impriment et effacent les boutons.</p>"
-                        "<table cellspacing=\"0\">");
+    QString buttons =
+        u("<h2>La barre d'outils</h2>"
+          "<p>La <b>capture courante</b> est la dernière faite, ou celle dont vous avez cliqué la "
+          "vignette : c'est elle que copient, enregistrent, impriment et effacent les boutons.</p>"
+          "<table cellspacing=\"0\">");
     buttons += buttonRow(0, "Capturer l'écran pour une sélection",
                          "l'écran se fige (flash et déclic). Tracez un rectangle avec le bouton gauche et relâchez : "
                          "la région est gardée. Le bouton droit déplace le rectangle.");
@@ -173,8 +179,8 @@ QImage helpMainWindow() {
     buttons += buttonRow(6, "Imprimer la capture", "une page : une ligne avec la date et l'heure, puis la capture.");
     buttons += buttonRow(7, "Effacer la capture", "la capture courante.");
     buttons += buttonRow(8, "Effacer toutes les captures", "toute la collection, après confirmation.");
-    buttons += buttonRow(9, "Autre sélection; retour pleine page",
-                         "revient à l'écran figé pour y choisir une autre région.");
+    buttons +=
+        buttonRow(9, "Autre sélection; retour pleine page", "revient à l'écran figé pour y choisir une autre région.");
     buttons += buttonRow(10, "Même sélection /nouvelle capture",
                          "capture à nouveau la même région de l'écran (ou tout l'écran, ou la fenêtre active, si "
                          "c'était la dernière capture).");
@@ -188,66 +194,66 @@ QImage helpMainWindow() {
     buttons += buttonRow(16, "Infos auteur", "la fenêtre « À propos de VISTRELLE ».");
     buttons += "</table>";
 
-    const QString rest = u(
-        "<h2>Les menus</h2>"
-        "<p><b>Fichier</b> : Enregistrer (Ctrl+E), Enregistrer tout, imprimer, Quitter.</p>"
-        "<p><b>Edition</b> : Capturer tout l'écran (fige l'écran pour une sélection, sans flash), Retour sélection "
-        "sur dernière capture (comme « Autre sélection »), Copier, Rafraichir la capture (comme « Même sélection "
-        "/nouvelle capture »), Supprimer cette capture, Supprimer tout.</p>"
-        "<p><b>Outils</b> : Options ; Capture périodique, cochée tant qu'elle tourne. Elle demande une capture de "
-        "région.</p>"
-        "<p><b>?</b> : Aide (ces trois fenêtres d'aide), A propos, Ecrivez-moi (un message à l'auteur, dans votre "
-        "messagerie).</p>"
-        "<p>Tant que la collection est vide, les entrées qui agissent sur une capture sont grisées.</p>"
-        "<h2>Les touches</h2>"
-        "<table cellspacing=\"0\">"
-        "<tr><td class=\"k\">Échap</td><td>pendant une sélection : l'abandonne ; la fenêtre se replie sur sa "
-        "barre.</td></tr>"
-        "<tr><td class=\"k\">Ctrl+E</td><td>Enregistrer.</td></tr>"
-        "</table>"
-        "<p>Les <b>touches rapides</b> marchent depuis n'importe quel programme. La touche F se choisit dans les "
-        "options (F11 d'origine) :</p>"
-        "<table cellspacing=\"0\">"
-        "<tr><td class=\"k\">SHIFT+F11</td><td>fige l'écran pour une sélection (1<sup>er</sup> bouton)</td></tr>"
-        "<tr><td class=\"k\">SHIFT+CTRL+F11</td><td>même région, nouvelle capture</td></tr>"
-        "<tr><td class=\"k\">SHIFT+1+F11</td><td>tout l'écran</td></tr>"
-        "<tr><td class=\"k\">SHIFT+2+F11</td><td>la fenêtre active</td></tr>"
-        "</table>"
-        "<h2>Les noms automatiques</h2>"
-        "<p>« Enregistrer tout » nomme chaque fichier <b>Préfixe-HHMMSSn.jpg</b> : le préfixe des options (Capt "
-        "d'origine), l'heure sans zéro en tête, puis le numéro de la capture ; <b>.bmp</b> pour une série en BMP. "
-        "Ainsi la capture 3 enregistrée à 14 h 35 min 07 s : Capt-1435073.jpg. Un nom déjà pris reçoit _2, _3 ...</p>"
-        "<h2>La zone de notification</h2>"
-        "<p>La case de fermeture de la fenêtre ne quitte pas : elle cache les fenêtres, et Vistrelle attend dans la "
-        "zone de notification, touches rapides comprises. <b>Double-clic</b> sur son icône : les fenêtres "
-        "reviennent. <b>Clic droit</b> : Capturer, Mettre en veille (ou Réactiver), Quitter. Sans zone de "
-        "notification, les fenêtres sont réduites au lieu d'être cachées.</p>");
+    const QString rest =
+        u("<h2>Les menus</h2>"
+          "<p><b>Fichier</b> : Enregistrer (Ctrl+E), Enregistrer tout, imprimer, Quitter.</p>"
+          "<p><b>Edition</b> : Capturer tout l'écran (fige l'écran pour une sélection, sans flash), Retour sélection "
+          "sur dernière capture (comme « Autre sélection »), Copier, Rafraichir la capture (comme « Même sélection "
+          "/nouvelle capture »), Supprimer cette capture, Supprimer tout.</p>"
+          "<p><b>Outils</b> : Options ; Capture périodique, cochée tant qu'elle tourne. Elle demande une capture de "
+          "région.</p>"
+          "<p><b>?</b> : Aide (ces trois fenêtres d'aide), A propos, Ecrivez-moi (un message à l'auteur, dans votre "
+          "messagerie).</p>"
+          "<p>Tant que la collection est vide, les entrées qui agissent sur une capture sont grisées.</p>"
+          "<h2>Les touches</h2>"
+          "<table cellspacing=\"0\">"
+          "<tr><td class=\"k\">Échap</td><td>pendant une sélection : l'abandonne ; la fenêtre se replie sur sa "
+          "barre.</td></tr>"
+          "<tr><td class=\"k\">Ctrl+E</td><td>Enregistrer.</td></tr>"
+          "</table>"
+          "<p>Les <b>touches rapides</b> marchent depuis n'importe quel programme. La touche F se choisit dans les "
+          "options (F11 d'origine) :</p>"
+          "<table cellspacing=\"0\">"
+          "<tr><td class=\"k\">SHIFT+F11</td><td>fige l'écran pour une sélection (1<sup>er</sup> bouton)</td></tr>"
+          "<tr><td class=\"k\">SHIFT+CTRL+F11</td><td>même région, nouvelle capture</td></tr>"
+          "<tr><td class=\"k\">SHIFT+1+F11</td><td>tout l'écran</td></tr>"
+          "<tr><td class=\"k\">SHIFT+2+F11</td><td>la fenêtre active</td></tr>"
+          "</table>"
+          "<h2>Les noms automatiques</h2>"
+          "<p>« Enregistrer tout » nomme chaque fichier <b>Préfixe-HHMMSSn.jpg</b> : le préfixe des options (Capt "
+          "d'origine), l'heure sans zéro en tête, puis le numéro de la capture ; <b>.bmp</b> pour une série en BMP. "
+          "Ainsi la capture 3 enregistrée à 14 h 35 min 07 s : Capt-1435073.jpg. Un nom déjà pris reçoit _2, _3 ...</p>"
+          "<h2>La zone de notification</h2>"
+          "<p>La case de fermeture de la fenêtre ne quitte pas : elle cache les fenêtres, et Vistrelle attend dans la "
+          "zone de notification, touches rapides comprises. <b>Double-clic</b> sur son icône : les fenêtres "
+          "reviennent. <b>Clic droit</b> : Capturer, Mettre en veille (ou Réactiver), Quitter. Sans zone de "
+          "notification, les fenêtres sont réduites au lieu d'être cachées.</p>");
     return page(u("Vistrelle : la fenêtre principale"), {buttons, rest}, 1200);
 }
 
 QImage helpCollectionWindow() {
-    const QString left = u(
-        "<h2>La collection</h2>"
-        "<p>La fenêtre <b>Collection</b> garde les captures de la séance, jusqu'à 29, numérotées dans l'ordre, en "
-        "une colonne de vignettes. Elle s'ouvre en haut à gauche de l'écran à la première capture.</p>"
-        "<table cellspacing=\"0\">"
-        "<tr><td class=\"k\">Clic</td><td class=\"v\">sur une vignette : la capture revient dans la fenêtre "
-        "principale et devient la capture courante, celle que copient, enregistrent, impriment et effacent les "
-        "boutons et les menus. Un cadre la marque.</td></tr>"
-        "<tr><td class=\"k\">Clic droit</td><td class=\"v\">sur une vignette : la même chose, puis un menu : "
-        "Enregistrer, Enregistrer tout, Supprimer cette capture, Supprimer tout.</td></tr>"
-        "</table>"
-        "<p>Pendant une sélection sur l'écran figé, un clic sur une vignette reste sans effet.</p>"
-        "<h2>Ce que montre chaque vignette</h2>"
-        "<p><b>L'étiquette</b> : le numéro de la capture, puis sa largeur x sa hauteur en twips (15 twips font un "
-        "pixel d'un écran ordinaire), ou « Plein écran ».</p>"
-        "<p><b>La disquette</b> : la capture est enregistrée. « Enregistrer tout » ne reprend que les captures "
-        "sans disquette.</p>"
-        "<p><b>Le curseur</b> à droite choisit la capture placée en haut de la colonne ; dessous, le nombre de "
-        "captures. Il ne sert qu'à partir de deux captures.</p>"
-        "<h2>En quittant</h2>"
-        "<p>Les captures ne vivent qu'en mémoire : en quittant, Vistrelle propose de les enregistrer toutes "
-        "(Oui, Non, Annuler).</p>");
+    const QString left =
+        u("<h2>La collection</h2>"
+          "<p>La fenêtre <b>Collection</b> garde les captures de la séance, jusqu'à 29, numérotées dans l'ordre, en "
+          "une colonne de vignettes. Elle s'ouvre en haut à gauche de l'écran à la première capture.</p>"
+          "<table cellspacing=\"0\">"
+          "<tr><td class=\"k\">Clic</td><td class=\"v\">sur une vignette : la capture revient dans la fenêtre "
+          "principale et devient la capture courante, celle que copient, enregistrent, impriment et effacent les "
+          "boutons et les menus. Un cadre la marque.</td></tr>"
+          "<tr><td class=\"k\">Clic droit</td><td class=\"v\">sur une vignette : la même chose, puis un menu : "
+          "Enregistrer, Enregistrer tout, Supprimer cette capture, Supprimer tout.</td></tr>"
+          "</table>"
+          "<p>Pendant une sélection sur l'écran figé, un clic sur une vignette reste sans effet.</p>"
+          "<h2>Ce que montre chaque vignette</h2>"
+          "<p><b>L'étiquette</b> : le numéro de la capture, puis sa largeur x sa hauteur en twips (15 twips font un "
+          "pixel d'un écran ordinaire), ou « Plein écran ».</p>"
+          "<p><b>La disquette</b> : la capture est enregistrée. « Enregistrer tout » ne reprend que les captures "
+          "sans disquette.</p>"
+          "<p><b>Le curseur</b> à droite choisit la capture placée en haut de la colonne ; dessous, le nombre de "
+          "captures. Il ne sert qu'à partir de deux captures.</p>"
+          "<h2>En quittant</h2>"
+          "<p>Les captures ne vivent qu'en mémoire : en quittant, Vistrelle propose de les enregistrer toutes "
+          "(Oui, Non, Annuler).</p>");
     const QString right = u(
         "<table cellspacing=\"0\"><tr><td class=\"v\"><img src=\"mock:collection\"></td>"
         "<td class=\"v\"><h2>Fermer, cacher, montrer</h2>"

@@ -345,11 +345,6 @@ void FrmMain::Timlabdeb_Timer() {
     }
 }
 
-void FrmMain::Timsplash_Timer() {
-    if (app.splashLoaded()) app.frmSplash().unload();
-    Timsplash->enabled = false;
-}
-
 void FrmMain::bouton_Click(int k) {
     const bool capture = k == 0 || k == 1 || k == 2 || k == 10;
     if (capture && captureBusy_) return;  // one capture at a time

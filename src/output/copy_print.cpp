@@ -1,11 +1,12 @@
 // The current capture on the clipboard and on paper; a mail to the author;
-// the About window.
+// the About window; the end of the splash.
 
 #include <cmath>
 
 #include "capture/frm_main.h"
 #include "collection/flistimages.h"
 #include "output/frm_about.h"
+#include "output/frm_splash.h"
 #include "output/mail.h"
 #include "output/texts_output.h"
 #include "platform/format.h"
@@ -19,7 +20,8 @@ constexpr int kPrintWidth = 10000;
 
 // 10000 twips wide, the height in proportion, in single precision.
 int hauteurAEchelle(double w, double h) {
-    return static_cast<int>(std::lround(static_cast<float>(kPrintWidth) * static_cast<float>(h) / static_cast<float>(w)));
+    return static_cast<int>(
+        std::lround(static_cast<float>(kPrintWidth) * static_cast<float>(h) / static_cast<float>(w)));
 }
 }  // namespace
 
@@ -51,9 +53,9 @@ void FrmMain::Imprimer() {
 
     printer.setCurrentPosition(kCaptionX, kCaptionY);
     const IClock& clock = app.platform.clock;
-    bool ok = printer.printLine(std::string(txt::kPrintCaptionStart) + clock.shortDate() +
-                                std::string(txt::kPrintCaptionAt) + clock.shortTime() +
-                                std::string(txt::kPrintCaptionEnd));
+    bool ok =
+        printer.printLine(std::string(txt::kPrintCaptionStart) + clock.shortDate() + std::string(txt::kPrintCaptionAt) +
+                          clock.shortTime() + std::string(txt::kPrintCaptionEnd));
 
     // The kind comes from the label; the picture is the one the main window holds.
     const std::string& label = l.Lbldim[static_cast<std::size_t>(c)]->caption;
@@ -101,6 +103,11 @@ void FrmMain::mnuapropos_Click() {
     TimPeriod->enabled = false;
     app.frmAbout().show();
     ignorerActivation = true;
+}
+
+void FrmMain::Timsplash_Timer() {
+    if (app.splashLoaded()) app.frmSplash().unload();
+    Timsplash->enabled = false;
 }
 
 }  // namespace vis

@@ -4,10 +4,10 @@ namespace vis {
 
 const std::vector<SystemInfoProgram>& systemInfoCandidates() {
     static const std::vector<SystemInfoProgram> list{
-        {"kinfocenter", {}},                           // KDE
+        {"kinfocenter", {}},                          // KDE
         {"gnome-control-center", {"info-overview"}},  // GNOME, its About panel
-        {"xfce4-about", {}},                           // Xfce
-        {"hardinfo", {}},                              // any desktop
+        {"xfce4-about", {}},                          // Xfce
+        {"hardinfo", {}},                             // any desktop
     };
     return list;
 }

@@ -37,8 +37,8 @@ protected:
             if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " (poppler-utils) missing";
         // A plain red screen: the picture is easy to find on the page.
         sim.screenPicture = Bitmap::filled(1024, 768, rgb(255, 0, 0));
-        ASSERT_TRUE(saveParamFile(std::filesystem::path(sim.paths.program) / "param.txt",
-                                  defaultRecord(sim.paths.documents)));
+        ASSERT_TRUE(
+            saveParamFile(std::filesystem::path(sim.paths.program) / "param.txt", defaultRecord(sim.paths.documents)));
         prog.start();
         sim.windows.advance(2.0);
     }
@@ -56,9 +56,8 @@ protected:
     QString pdf = QString::fromStdString(folder.file("page.pdf"));
     sim::SimPlatform sim{1024, 768};
     QtPrinter printer{{}, [this](QPrinter& p) { return toPdf(p); }};
-    Platform platform{sim.screen,   sim.clipboard, sim.grabber, sim.clock, sim.windows, sim.messages,
-                      sim.sound,    sim.dialogs,   sim.keyboard, sim.paths, sim.tray,    printer,
-                      sim.mail,     sim.systemInfo};
+    Platform platform{sim.screen,  sim.clipboard, sim.grabber, sim.clock, sim.windows, sim.messages, sim.sound,
+                      sim.dialogs, sim.keyboard,  sim.paths,   sim.tray,  printer,     sim.mail,     sim.systemInfo};
     Program prog{platform};
 };
 
@@ -83,7 +82,8 @@ TEST_F(PrintToPdf, CaptionAtItsTwipsAndTheWholeScreen10000TwipsWideBelowIt) {
         }
         words << match.captured(3);
     }
-    EXPECT_EQ(words.join(' '), QString::fromUtf8("Capture écran réalisée le 17/05/2024 à 09:05:03 - V i s t r e l l e"));
+    EXPECT_EQ(words.join(' '),
+              QString::fromUtf8("Capture écran réalisée le 17/05/2024 à 09:05:03 - V i s t r e l l e"));
     EXPECT_NEAR(x0, kMarginPt + 150, 1.5);
     EXPECT_NEAR(y0, kMarginPt + 50, 2.0);
 

@@ -156,8 +156,8 @@ TEST_F(MailTest, TheAuthorsAddressAndSubjectFromTheMenuAndTheAboutWindow) {
     sim.mail.available = false;
     main().menu("mnumail").onClick();
     ASSERT_EQ(sim.messages.shown.size(), 1u);
-    EXPECT_EQ(sim.messages.shown[0].text, "Aucun logiciel de messagerie n'a pu être ouvert; écrivez à " +
-                                              authorMail() + " ...");
+    EXPECT_EQ(sim.messages.shown[0].text,
+              "Aucun logiciel de messagerie n'a pu être ouvert; écrivez à " + authorMail() + " ...");
     EXPECT_EQ(sim.messages.shown[0].icon, MsgIcon::Information);
 
     // Whatever the address holds, the URL keeps its shape.
