@@ -73,6 +73,14 @@ QImage collectionIcon(int size);
 QImage flashPicture();
 QImage savedMarker();
 QImage logo();
+QImage aboutIcon();
+QImage mailPicture();
+QImage splashLogo(const QColor& background);
+
+// ---- help pictures (help.cpp) ----
+QImage helpMainWindow();
+QImage helpCollectionWindow();
+QImage helpOptionsWindow();
 
 // ---- files (files.cpp) ----
 QByteArray shutterSound();  // a complete RIFF/WAVE file

@@ -157,6 +157,13 @@ int main(int argc, char** argv) {
     out.image("camflash.bmp", flashPicture(), "BMP");
     out.image("floppy.bmp", savedMarker(), "BMP");
     out.image("logo.png", logo(), "PNG");
+    // The pictures of the About, splash and help windows.
+    out.image("icone.bmp", aboutIcon(), "BMP");
+    out.image("ecrire.bmp", mailPicture(), "BMP");
+    out.image("logo.bmp", splashLogo(QColor(248, 250, 253)), "BMP");
+    out.image("aidefn.bmp", helpMainWindow(), "BMP");
+    out.image("aidefv.bmp", helpCollectionWindow(), "BMP");
+    out.image("aideopt.bmp", helpOptionsWindow(), "BMP");
     out.bytes("camera.wav", shutterSound());
 
     if (themeDir) {

@@ -198,3 +198,56 @@ QImage logo() {
 }
 
 }  // namespace vis::assets
+
+namespace vis::assets {
+
+QImage aboutIcon() {
+    // On the white of the About window's icon box.
+    QImage img(48, 48, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter(&img).drawImage(0, 0, programIcon(48));
+    return img;
+}
+
+QImage mailPicture() {
+    // An envelope on white, 36 x 36: the About window's "write to the author".
+    QImage img(36, 36, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF env(3.5, 9.5, 29, 19);
+    fillOutlined(p, roundRect(env, 1.5), vertical(env, colour::paper, colour::metalLight), 1.2);
+    QPainterPath flap;
+    flap.moveTo(env.topLeft() + QPointF(0.8, 0.8));
+    flap.lineTo(env.center().x(), env.top() + 11);
+    flap.lineTo(env.topRight() + QPointF(-0.8, 0.8));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(colour::ink, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(flap);
+    p.setPen(QPen(colour::paperLine, 1));
+    p.drawLine(QPointF(env.left() + 1.5, env.bottom() - 1.5), QPointF(env.left() + 10, env.top() + 9));
+    p.drawLine(QPointF(env.right() - 1.5, env.bottom() - 1.5), QPointF(env.right() - 10, env.top() + 9));
+    // A stamp in the toolbar's colours.
+    const QRectF stamp(env.right() - 8, env.top() - 6, 7, 8);
+    fillOutlined(p, rectPath(stamp), vertical(stamp, colour::barTop, colour::barBottom), 1);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour::yellow);
+    p.drawEllipse(stamp.center(), 1.6, 1.6);
+    return img;
+}
+
+QImage splashLogo(const QColor& background) {
+    // The program's mark, large, on the splash window's own paper.
+    QImage img(144, 144, QImage::Format_RGB32);
+    img.fill(background);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient halo(QPointF(72, 72), 70);
+    halo.setColorAt(0, QColor(colour::hiTop.red(), colour::hiTop.green(), colour::hiTop.blue(), 150));
+    halo.setColorAt(1, QColor(colour::hiTop.red(), colour::hiTop.green(), colour::hiTop.blue(), 0));
+    p.fillRect(img.rect(), halo);
+    p.drawImage(QPointF(12, 12), programIcon(120));
+    return img;
+}
+
+}  // namespace vis::assets

@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   fonts-liberation fonts-liberation2
   xvfb xauth xdotool x11-utils x11-apps xclip openbox trayer
+  poppler-utils netpbm xfce4-clipman
   dpkg-dev file desktop-file-utils
 )
 

@@ -7,6 +7,8 @@
 #include "collection/flistimages.h"
 #include "output/bmp_codec.h"
 #include "output/dib_section.h"
+#include "output/frm_aide.h"
+#include "output/frm_splash.h"
 #include "platform/format.h"
 
 namespace vis {
@@ -139,6 +141,8 @@ void FrmMain::build() {
     // The hint slides at the pace of the original's system timer.
     Timlabdeb = &addTimer("Timlabdeb", 16, false);
     Timlabdeb->onTick = [this] { Timlabdeb_Timer(); };
+    Timsplash = &addTimer("Timsplash", 2000, false);
+    Timsplash->onTick = [this] { Timsplash_Timer(); };
 
     buildMenus();
 
@@ -162,7 +166,7 @@ void FrmMain::buildMenus() {
         bool ok = true;
         EnregistrerTout(ok);
     });
-    entry(fichier, "Mnuimprimer", nullptr);
+    entry(fichier, "Mnuimprimer", [this] { Imprimer(); });
     entry(fichier, "Mnuquitter", [this] { quitprog(); });
     fichier.onDropDown = [this] {
         const bool any = app.g.nbCaptures != 0;
@@ -177,7 +181,7 @@ void FrmMain::buildMenus() {
         annulation();
     });
     entry(edition, "mnuretour", [this] { annulation(); });
-    entry(edition, "mnucopier", nullptr);
+    entry(edition, "mnucopier", [this] { Buttcopier(); });
     entry(edition, "mnurafraichir", [this] { Rafraichir(); });
     entry(edition, "Mnudelcap", [this] { SuppVignette(); });
     entry(edition, "Mnudeltout", [this] { Supprimertout(true); });
@@ -195,11 +199,11 @@ void FrmMain::buildMenus() {
     MenuEntry& help = addMenu("mnuHelp");
     help.visible = false;
     MenuEntry& aide = help.add("MnuAide");
-    aide.add("MnuaidFP");
-    aide.add("MnuaidFC");
-    aide.add("MnuaidOpt");
-    help.add("mnuapropos");
-    help.add("mnumail");
+    entry(aide, "MnuaidFP", [this] { app.aide(Aide::Principale).montrer(); });
+    entry(aide, "MnuaidFC", [this] { app.aide(Aide::Vignettes).montrer(); });
+    entry(aide, "MnuaidOpt", [this] { app.aide(Aide::Options).montrer(); });
+    entry(help, "mnuapropos", [this] { mnuapropos_Click(); });
+    entry(help, "mnumail", [this] { envoimail(); });
 
     MenuEntry& captu = addMenu("mnucaptu");
     captu.visible = false;
@@ -302,6 +306,8 @@ void FrmMain::formLoad() {
     ignorerActivation = false;
     top = 0;
     left = 0;
+    app.frmSplash().show();
+    Timsplash->enabled = true;
     app.g.nbCaptures = 0;
 
     state = WindowState::Normal;
@@ -384,6 +390,9 @@ void FrmMain::doButton(int k) {
             GestVignettes(*Picture1);
             typeCapture = 'f';
             break;
+        case 3:
+            Buttcopier();
+            break;
         case 4:
             Enregistrer();
             break;
@@ -392,6 +401,9 @@ void FrmMain::doButton(int k) {
             EnregistrerTout(ok);
             break;
         }
+        case 6:
+            Imprimer();
+            break;
         case 7:
             SuppVignette();
             break;
@@ -418,6 +430,9 @@ void FrmMain::doButton(int k) {
             break;
         case 15:
             basculerVignettes();
+            break;
+        case 16:
+            mnuapropos_Click();
             break;
         default:
             break;  // filler tiles have no action

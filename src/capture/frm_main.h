@@ -76,6 +76,7 @@ public:
     Timer* TimPeriod = nullptr;
     Timer* TimerUnload = nullptr;
     Timer* Timlabdeb = nullptr;
+    Timer* Timsplash = nullptr;
     MenuEntry& menu(const std::string& n) { return *findMenu(n); }
 
     // --- toolbar and keyboard -------------------------------------------
@@ -135,6 +136,13 @@ public:
     // Writes a capture as BMP or JPEG, completely or not at all.
     bool ecrireImage(const Bitmap& picture, const std::string& path, bool bmp);
 
+    // --- copy, print, mail; About and help --------------------------------
+    void Buttcopier();
+    void Imprimer();
+    void envoimail();
+    void mnuapropos_Click();
+    void Timsplash_Timer();
+
     // --- settings --------------------------------------------------------
     void chargtparam();
     void SavOptions();
@@ -177,6 +185,7 @@ private:
     // activation would keep it (captures exist and the program is awake).
     void montrerListe();
     bool fenetreBloquante();
+    void fermerSplash();
     Bitmap loadDataPicture(const std::string& file, int w, int h, std::uint32_t fallback);
     void cropInto(Control& target, double left, double top);
     void refreshCountAndCaption();

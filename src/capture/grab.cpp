@@ -7,6 +7,8 @@
 #include "capture/frm_main.h"
 #include "capture/texts_main.h"
 #include "collection/flistimages.h"
+#include "output/frm_aide.h"
+#include "output/frm_splash.h"
 #include "platform/format.h"
 #include "settings/options.h"
 
@@ -35,7 +37,15 @@ void FrmMain::attendre(double seconds) {
 bool FrmMain::fenetreBloquante() {
     // The options dialog or a help window on screen keeps the main and
     // collection windows where they are after a grab.
-    return app.optionsLoaded() && app.options().visible;
+    if (app.optionsLoaded() && app.options().visible) return true;
+    for (Aide a : {Aide::Principale, Aide::Vignettes, Aide::Options})
+        if (app.aideVisible(a)) return true;
+    return false;
+}
+
+void FrmMain::fermerSplash() {
+    // The start-up window would be in the picture, and over the frozen screen.
+    if (app.splashLoaded()) app.frmSplash().unload();
 }
 
 void FrmMain::montrerListe() {
@@ -50,6 +60,7 @@ void FrmMain::montrerListe() {
 void FrmMain::capturTTecran(int typcapt) {
     BusyScope busy(captureBusy_);
     auto& p = app.platform;
+    fermerSplash();
     p.clipboard.clear();
     p.windows.processEvents();
     if (app.g.inclureFenetres == 0) {
@@ -129,6 +140,7 @@ void FrmMain::Rafraichir() {
         Picture2->picture = {};
         Picture1->height = hauteurPleinEcran;
         Picture1->width = largeurPleinEcran;
+        fermerSplash();
         p.clipboard.clear();
         p.windows.processEvents();
         if (app.g.inclureFenetres == 0) {

@@ -4,6 +4,7 @@
 
 #include "capture/frm_main.h"
 #include "capture/texts_main.h"
+#include "output/frm_aide.h"
 #include "settings/options.h"
 
 namespace vis {
@@ -43,6 +44,8 @@ void FrmMain::Timerclav_Timer() {
     toucheEnAttente_ = -1;
 
     if (app.optionsLoaded() && app.options().visible) app.options().unload();
+    for (Aide a : {Aide::Vignettes, Aide::Principale, Aide::Options})
+        if (app.aideVisible(a)) app.aide(a).unload();
     enVeille = menu("mnuveille").caption == txt::kWake;
     bouton_Click(k);
 }

@@ -3,6 +3,9 @@
 #include "capture/fcam.h"
 #include "capture/frm_main.h"
 #include "collection/flistimages.h"
+#include "output/frm_about.h"
+#include "output/frm_aide.h"
+#include "output/frm_splash.h"
 #include "settings/options.h"
 
 namespace vis {
@@ -44,6 +47,34 @@ Options& Program::options() {
 bool Program::optionsLoaded() const { return options_ && options_->loaded; }
 
 bool Program::fcamLoaded() const { return fcam_ && fcam_->loaded; }
+
+FrmAbout& Program::frmAbout() {
+    if (!about_) about_ = std::make_unique<FrmAbout>(*this);
+    about_->load();
+    return *about_;
+}
+
+bool Program::aboutLoaded() const { return about_ && about_->loaded; }
+
+FrmSplash& Program::frmSplash() {
+    if (!splash_) splash_ = std::make_unique<FrmSplash>(*this);
+    splash_->load();
+    return *splash_;
+}
+
+bool Program::splashLoaded() const { return splash_ && splash_->loaded; }
+
+FrmAide& Program::aide(Aide which) {
+    auto& w = aides_[static_cast<std::size_t>(which)];
+    if (!w) w = std::make_unique<FrmAide>(*this, which);
+    w->load();
+    return *w;
+}
+
+bool Program::aideVisible(Aide which) const {
+    const auto& w = aides_[static_cast<std::size_t>(which)];
+    return w && w->loaded && w->visible;
+}
 
 void Program::end(int code) {
     ending = true;

@@ -12,6 +12,10 @@ class FrmMain;
 class Flistimages;
 class Fcam;
 class Options;
+class FrmAbout;
+class FrmSplash;
+class FrmAide;
+enum class Aide;
 
 // Program-wide variables shared by the windows.
 struct Globals {
@@ -60,10 +64,17 @@ public:
     Flistimages& flistimages();
     Fcam& fcam();
     Options& options();
+    FrmAbout& frmAbout();
+    FrmSplash& frmSplash();
+    FrmAide& aide(Aide which);
     bool isLoaded(const Window& w) const { return w.loaded; }
     bool flistimagesLoaded() const;
     bool optionsLoaded() const;
     bool fcamLoaded() const;
+    bool splashLoaded() const;
+    bool aboutLoaded() const;
+    // The help window is on the screen.
+    bool aideVisible(Aide which) const;
 
     // Ends the program. On the desktop the event loop winds up after the
     // current handler returns, so a caller returns at once; nothing reacts
@@ -81,6 +92,9 @@ private:
     std::unique_ptr<Flistimages> list_;
     std::unique_ptr<Fcam> fcam_;
     std::unique_ptr<Options> options_;
+    std::unique_ptr<FrmAbout> about_;
+    std::unique_ptr<FrmSplash> splash_;
+    std::array<std::unique_ptr<FrmAide>, 3> aides_;
 };
 
 }  // namespace vis

@@ -1,5 +1,6 @@
 #include "desktop/qt_platform.h"
 
+#include "desktop/qt_output.h"
 #include "desktop/qt_services.h"
 #include "desktop/qt_tray.h"
 #include "desktop/renderer.h"
@@ -19,7 +20,11 @@ struct QtPlatform::Impl {
     QtKeyboard keyboard;
     QtPaths paths;
     QtTray tray{[this](const std::function<void()>& handler) { renderer.run(handler); }};
-    Platform platform{screen, clipboard, grabber, clock, renderer, messages, sound, dialogs, keyboard, paths, tray};
+    QtPrinter printer{[this] { renderer.syncAll(); }};
+    QtMail mail;
+    QtSystemInfo systemInfo;
+    Platform platform{screen, clipboard, grabber, clock, renderer, messages, sound,
+                      dialogs, keyboard, paths, tray, printer, mail, systemInfo};
 };
 
 QtPlatform::QtPlatform() : d_(std::make_unique<Impl>()) {}

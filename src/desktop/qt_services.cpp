@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QAudioDevice>
 #include <QClipboard>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLocale>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QMimeData>
@@ -103,9 +105,15 @@ TimeOfDay QtClock::timeOfDay() const {
     return TimeOfDay{t.hour(), t.minute(), t.second()};
 }
 
-// ---- message boxes
+std::string QtClock::shortDate() const {
+    return ss(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+}
 
-namespace {
+std::string QtClock::shortTime() const {
+    return ss(QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat));
+}
+
+// ---- message boxes
 
 // A dialog is owned by no window of the program: a window may be unloaded
 // while the dialog is open (the flash window closes itself on a timer), and
@@ -126,8 +134,6 @@ void keepAboveActiveWindow(QWidget& dialog) {
     }
     dialog.move(r.topLeft());
 }
-
-}  // namespace
 
 MsgResult QtMessageBoxes::show(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
     if (before_) before_();

@@ -14,6 +14,7 @@
 #include "platform/services.h"
 
 class QSoundEffect;
+class QWidget;
 
 namespace vis {
 
@@ -54,6 +55,8 @@ public:
     ~QtClock() override;
     double monotonicSeconds() const override;
     TimeOfDay timeOfDay() const override;
+    std::string shortDate() const override;
+    std::string shortTime() const override;
 
 private:
     struct Impl;
@@ -63,6 +66,10 @@ private:
 // Runs before a blocking dialog opens, so that the windows behind it show
 // what the program last set (the renderer's sync).
 using BeforeBlocking = std::function<void()>;
+
+// A dialog owned by no window of the program, kept above the active window
+// and centred on it.
+void keepAboveActiveWindow(QWidget& dialog);
 
 class QtMessageBoxes final : public IMessageBoxes {
 public:

@@ -96,7 +96,7 @@ struct WindowView {
     bool barShown = false;
 
     bool flagsKnown = false;
-    bool dialog = false, showInTaskbar = true, ownedByMain = false;
+    bool dialog = false, showInTaskbar = true, ownedByMain = false, frameless = false;
 
     // The bounds last applied (or read back), in twips, and the frame
     // margins they were applied with.

@@ -93,10 +93,13 @@ void QtRenderer::Impl::createTop(WindowView& v) {
 
 void QtRenderer::Impl::applyFlags(WindowView& v) {
     Window& w = *v.model;
-    if (v.flagsKnown && v.dialog == w.dialog && v.showInTaskbar == w.showInTaskbar && v.ownedByMain == w.ownedByMain)
+    if (v.flagsKnown && v.dialog == w.dialog && v.showInTaskbar == w.showInTaskbar && v.ownedByMain == w.ownedByMain &&
+        v.frameless == w.frameless)
         return;
     Qt::WindowFlags f = w.showInTaskbar ? Qt::Window : Qt::Tool;
-    if (w.dialog)
+    if (w.frameless)
+        f = Qt::SplashScreen | Qt::FramelessWindowHint;
+    else if (w.dialog)
         f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     const bool wasVisible = v.top->isVisible();
     v.top->setWindowFlags(f);  // hides the window; shown again below
@@ -126,10 +129,13 @@ void QtRenderer::Impl::applyFlags(WindowView& v) {
     v.dialog = w.dialog;
     v.showInTaskbar = w.showInTaskbar;
     v.ownedByMain = w.ownedByMain;
+    v.frameless = w.frameless;
     v.flagsKnown = true;
 }
 
 QMargins QtRenderer::Impl::marginsFor(WindowView& v) {
+    // Not another window's frame: it has none.
+    if (v.model->frameless) return {};
     if (v.top->isVisible()) {
         const QMargins m = frameMarginsOf(v.top);
         if (!m.isNull()) learnedMargins = m;

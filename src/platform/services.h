@@ -61,6 +61,9 @@ public:
     // Seconds on a clock that never jumps (no midnight wrap, no adjustment).
     virtual double monotonicSeconds() const = 0;
     virtual TimeOfDay timeOfDay() const = 0;
+    // Today's date and the time now, in the system's short formats.
+    virtual std::string shortDate() const = 0;
+    virtual std::string shortTime() const = 0;
 };
 
 // The event loop and the window system as the program sees them.
@@ -143,6 +146,44 @@ public:
     virtual bool available() const = 0;
 };
 
+// The printer chosen in the printer dialog, drawn on as one page. Places and
+// sizes are twips from the top left of the printable area, whatever the
+// printer's own resolution.
+class IPrinter {
+public:
+    virtual ~IPrinter() = default;
+    // Shows the printer dialog; false when the user cancels it.
+    virtual bool choosePrinter() = 0;
+    // Where the next text line starts (its top left).
+    virtual void setCurrentPosition(int xTwips, int yTwips) = 0;
+    // One line in the printer's default font; false when it cannot be printed.
+    virtual bool printLine(const std::string& text) = 0;
+    // The whole picture stretched to the rectangle; false on failure.
+    virtual bool paintPicture(const Bitmap& picture, int left, int top, int width, int height) = 0;
+    // Sends the page to the printer; false when the document could not be made.
+    virtual bool endDoc() = 0;
+    // Drops the document under way: nothing is printed.
+    virtual void killDoc() = 0;
+};
+
+// The user's mail program.
+class IMailClient {
+public:
+    virtual ~IMailClient() = default;
+    // Hands a mailto: URL to the desktop, which opens a new message with it;
+    // false when nothing could take it.
+    virtual bool openMailto(const std::string& url) = 0;
+};
+
+// The system's own program that shows what the machine is made of.
+class ISystemInfo {
+public:
+    virtual ~ISystemInfo() = default;
+    // Finds it and starts it on its own; false when there is none or it
+    // could not start.
+    virtual bool start() = 0;
+};
+
 class IPaths {
 public:
     virtual ~IPaths() = default;
@@ -164,6 +205,9 @@ struct Platform {
     IKeyboard& keyboard;
     IPaths& paths;
     INotifyIcon& tray;
+    IPrinter& printer;
+    IMailClient& mail;
+    ISystemInfo& systemInfo;
 };
 
 }  // namespace vis

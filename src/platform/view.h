@@ -130,6 +130,7 @@ public:
     std::string caption;
     Bitmap icon;
     bool dialog = false;       // fixed frame, no minimise box
+    bool frameless = false;    // no frame and no title bar at all
     bool ownedByMain = false;  // stays above the main window
     bool showInTaskbar = true;
     bool modal = false;  // set by the front end while shown modally

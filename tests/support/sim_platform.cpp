@@ -22,6 +22,10 @@ int SimScreen::textWidthTwips(const std::string& text, const std::string&, doubl
     return static_cast<int>(charCount(text)) * 6 * tpp;
 }
 
+std::string SimClock::shortTime() const {
+    return twoDigits(time.hour) + ":" + twoDigits(time.minute) + ":" + twoDigits(time.second);
+}
+
 void SimClipboard::clear() {
     content = {};
     p_.trace.push_back("clipboard.clear");
@@ -174,6 +178,49 @@ MsgResult SimMessages::show(const std::string& text, MsgButtons buttons, MsgIcon
     return MsgResult::Ok;
 }
 
+bool SimPrinter::choosePrinter() {
+    ++dialogsShown;
+    p_.trace.push_back("printer.dialog");
+    return !cancelDialog;
+}
+
+bool SimPrinter::printLine(const std::string& text) {
+    if (failing) return false;
+    PrintedItem i;
+    i.kind = PrintedItem::Text;
+    i.x = currentX;
+    i.y = currentY;
+    i.text = text;
+    page.push_back(i);
+    return true;
+}
+
+bool SimPrinter::paintPicture(const Bitmap& picture, int left, int top, int width, int height) {
+    if (failing) return false;
+    PrintedItem i;
+    i.kind = PrintedItem::Picture;
+    i.x = left;
+    i.y = top;
+    i.width = width;
+    i.height = height;
+    i.picture = picture;
+    page.push_back(i);
+    return true;
+}
+
+bool SimPrinter::endDoc() {
+    if (failing) return false;
+    sent.push_back(std::move(page));
+    page.clear();
+    p_.trace.push_back("printer.end");
+    return true;
+}
+
+void SimPrinter::killDoc() {
+    ++killed;
+    page.clear();
+}
+
 std::optional<std::string> SimDialogs::saveFile(const FileDialogRequest& r) {
     saveRequests.push_back(r);
     if (saveAnswers.empty()) return std::nullopt;
@@ -212,7 +259,8 @@ SimPlatform::~SimPlatform() {
 }
 
 Platform SimPlatform::platform() {
-    return Platform{screen, clipboard, grabber, clock, windows, messages, sound, dialogs, keyboard, paths, tray};
+    return Platform{screen,   clipboard, grabber, clock, windows, messages,  sound,     dialogs,
+                    keyboard, paths,     tray,    printer, mail, systemInfo};
 }
 
 }  // namespace vis::sim

@@ -41,8 +41,11 @@ class SimClock : public IClock {
 public:
     double now = 1000.0;
     TimeOfDay time{9, 5, 3};
+    std::string date = "17/05/2024";
     double monotonicSeconds() const override { return now; }
     TimeOfDay timeOfDay() const override { return time; }
+    std::string shortDate() const override { return date; }
+    std::string shortTime() const override;
 };
 
 class SimPlatform;
@@ -184,6 +187,59 @@ public:
     std::function<void(int)> onMessage;
 };
 
+// One thing drawn on the page, in twips.
+struct PrintedItem {
+    enum Kind { Text, Picture } kind = Text;
+    int x = 0, y = 0, width = 0, height = 0;
+    std::string text;
+    Bitmap picture;
+};
+
+class SimPrinter : public IPrinter {
+public:
+    explicit SimPrinter(SimPlatform& p) : p_(p) {}
+    bool choosePrinter() override;
+    void setCurrentPosition(int x, int y) override {
+        currentX = x;
+        currentY = y;
+    }
+    bool printLine(const std::string& text) override;
+    bool paintPicture(const Bitmap& picture, int left, int top, int width, int height) override;
+    bool endDoc() override;
+    void killDoc() override;
+
+    bool cancelDialog = false;  // the user cancels the printer dialog
+    bool failing = false;       // every drawing step fails
+    int dialogsShown = 0;
+    int killed = 0;
+    int currentX = 0, currentY = 0;
+    std::vector<PrintedItem> page;                // the document under way
+    std::vector<std::vector<PrintedItem>> sent;  // the pages that reached the printer
+
+private:
+    SimPlatform& p_;
+};
+
+class SimMail : public IMailClient {
+public:
+    bool openMailto(const std::string& url) override {
+        urls.push_back(url);
+        return available;
+    }
+    bool available = true;
+    std::vector<std::string> urls;
+};
+
+class SimSystemInfo : public ISystemInfo {
+public:
+    bool start() override {
+        ++starts;
+        return available;
+    }
+    bool available = true;
+    int starts = 0;
+};
+
 class SimPaths : public IPaths {
 public:
     std::string program, config, documents;
@@ -218,6 +274,9 @@ public:
     SimKeyboard keyboard;
     SimPaths paths;
     SimTray tray;
+    SimPrinter printer{*this};
+    SimMail mail;
+    SimSystemInfo systemInfo;
 
     // Ordered trace of the effects the program had on the machine.
     std::vector<std::string> trace;
