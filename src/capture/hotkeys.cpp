@@ -20,6 +20,7 @@ std::string toucheTexte(int k) { return k < 10 ? std::to_string(k) + " " : std::
 
 void FrmMain::Timerclav_Timer() {
     IKeyboard& kb = app.platform.keyboard;
+    kb.beginPoll();
     // Each key is asked about once a poll: a key tapped since the previous
     // poll answers yes to the first question only.
     const bool shift = kb.keyDown(kVkShift);

@@ -106,6 +106,8 @@ void QtGrabber::pressPrintScreen(int typcapt) {
 QtKeyboard::QtKeyboard() = default;
 QtKeyboard::~QtKeyboard() = default;
 
+void QtKeyboard::beginPoll() {}
+
 bool QtKeyboard::keyDown(int virtualKey) {
     // Bit 15: down now; bit 0: pressed since the previous call.
     return (GetAsyncKeyState(virtualKey) & 0x8001) != 0;
@@ -135,23 +137,23 @@ void QtGrabber::pressPrintScreen(int typcapt) {
 QtKeyboard::QtKeyboard() = default;
 QtKeyboard::~QtKeyboard() = default;
 
+void QtKeyboard::beginPoll() {
+    void* display = x11Display();
+    if (!display) return;
+    // The key state alone misses a tap shorter than the poll; read key by
+    // key, a chord typed within a few milliseconds could be split between
+    // two polls and whole in neither.
+    if (!presses_) presses_ = std::make_unique<x11::KeyPresses>(display);
+    presses_->read();
+}
+
 bool QtKeyboard::keyDown(int virtualKey) {
     void* display = x11Display();
     if (!display) return false;
     auto it = keycodes_.find(virtualKey);
     if (it == keycodes_.end()) it = keycodes_.emplace(virtualKey, x11::keycodesFor(display, virtualKey)).first;
-    // The key state alone misses a tap shorter than the poll.
-    if (!presses_) presses_ = std::make_unique<x11::KeyPresses>(display);
-    const bool tapped = presses_->takePressed(it->second);
-    // A poll asks about each of its keys once: one question to the server
-    // a poll, asked again when a key comes up a second time.
-    if (!keyMapValid_ || askedSinceMap_.count(virtualKey)) {
-        keyMap_ = x11::keyMap(display);
-        keyMapValid_ = true;
-        askedSinceMap_.clear();
-    }
-    askedSinceMap_.insert(virtualKey);
-    return x11::anyKeyDown(keyMap_, it->second) || tapped;
+    if (presses_ && presses_->working()) return presses_->wasDown(it->second);
+    return x11::anyKeyDown(x11::keyMap(display), it->second);
 }
 
 #endif

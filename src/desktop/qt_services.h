@@ -109,21 +109,19 @@ namespace x11 {
 class KeyPresses;
 }
 
-// X11: XQueryKeymap for the keys down now, and XInput 2 raw events for the
-// keys pressed since the last poll, whatever window has the focus.
-// Windows: GetAsyncKeyState.
+// X11: read once a poll, XQueryKeymap for the keys down now and XInput 2 raw
+// events for the keys down since the previous poll, whatever window has the
+// focus. Windows: GetAsyncKeyState.
 class QtKeyboard final : public IKeyboard {
 public:
     QtKeyboard();
     ~QtKeyboard() override;
+    void beginPoll() override;
     bool keyDown(int virtualKey) override;
 
 private:
     std::map<int, std::vector<unsigned char>> keycodes_;
     std::unique_ptr<x11::KeyPresses> presses_;
-    std::array<char, 32> keyMap_{};
-    bool keyMapValid_ = false;
-    std::set<int> askedSinceMap_;
 };
 
 class QtPaths final : public IPaths {

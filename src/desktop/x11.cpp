@@ -219,6 +219,7 @@ KeyPresses::KeyPresses(void* display) {
     }
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(bits, XI_RawKeyPress);
+    XISetMask(bits, XI_RawKeyRelease);
     XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
     XISelectEvents(own, DefaultRootWindow(own), &mask, 1);
     XFlush(own);
@@ -234,32 +235,33 @@ KeyPresses::~KeyPresses() {
 #endif
 }
 
-void KeyPresses::drain() {
+void KeyPresses::read() {
 #ifdef VIS_HAVE_X11
     auto* d = static_cast<Display*>(own_);
     if (!d) return;
+    // The keymap's reply comes after every event sent before it: draining
+    // then leaves no moment unaccounted for.
+    char keys[32] = {};
+    XQueryKeymap(d, keys);
+    for (std::size_t k = 0; k < down_.size(); ++k) down_[k] = (keys[k >> 3] & (1 << (k & 7))) != 0;
     while (XPending(d) > 0) {
         XEvent ev;
         XNextEvent(d, &ev);
         XGenericEventCookie* cookie = &ev.xcookie;
         if (cookie->type != GenericEvent || cookie->extension != opcode_ || !XGetEventData(d, cookie)) continue;
-        if (cookie->evtype == XI_RawKeyPress) {
+        if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
             const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
-            if (raw->detail >= 0 && raw->detail < 256) pressed_[static_cast<std::size_t>(raw->detail)] = true;
+            if (raw->detail >= 0 && raw->detail < 256) down_[static_cast<std::size_t>(raw->detail)] = true;
         }
         XFreeEventData(d, cookie);
     }
 #endif
 }
 
-bool KeyPresses::takePressed(const std::vector<unsigned char>& keycodes) {
-    drain();
-    bool any = false;
-    for (unsigned char k : keycodes) {
-        any = any || pressed_[k];
-        pressed_[k] = false;
-    }
-    return any;
+bool KeyPresses::wasDown(const std::vector<unsigned char>& keycodes) const {
+    for (unsigned char k : keycodes)
+        if (down_[k]) return true;
+    return false;
 }
 
 bool serverAnswers(const char* displayName) {

@@ -36,7 +36,7 @@ using KeyMap = std::array<char, 32>;
 KeyMap keyMap(void* display);
 bool anyKeyDown(const KeyMap& map, const std::vector<unsigned char>& keycodes);
 
-// Keys pressed anywhere on the display, however briefly: XInput 2 raw key
+// The keys down anywhere on the display, however briefly: XInput 2 raw key
 // events on a connection of its own, read when asked (no key is taken from
 // other programs, and nothing wakes the program up in between). Without
 // XInput 2 it reports nothing.
@@ -46,16 +46,20 @@ public:
     ~KeyPresses();
     KeyPresses(const KeyPresses&) = delete;
     KeyPresses& operator=(const KeyPresses&) = delete;
-    // True when one of these keys was pressed since they were last asked
-    // about; forgets those presses.
-    bool takePressed(const std::vector<unsigned char>& keycodes);
+    // Reads the keys down now and the presses and releases since the
+    // previous read.
+    void read();
+    // True when one of these keys was down at some moment between the
+    // previous read and the last one: down then, pressed or released in
+    // between. A chord, all its keys down together for a moment, is thus
+    // whole in one read however quickly it was typed.
+    bool wasDown(const std::vector<unsigned char>& keycodes) const;
     bool working() const { return own_ != nullptr; }
 
 private:
-    void drain();
     void* own_ = nullptr;
     int opcode_ = 0;
-    std::array<bool, 256> pressed_{};
+    std::array<bool, 256> down_{};
 };
 
 // Waits until the server has handled every request sent so far (a window

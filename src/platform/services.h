@@ -126,8 +126,12 @@ public:
 class IKeyboard {
 public:
     virtual ~IKeyboard() = default;
-    // True when the key (a virtual-key code) is down now or was pressed
-    // since the previous question about it.
+    // Starts a poll: where the keyboard can be read once for all the keys,
+    // the questions that follow answer for this moment.
+    virtual void beginPoll() {}
+    // True when the key (a virtual-key code) is down now or has been down
+    // since the previous poll (since the previous question about it, where
+    // the keyboard is read key by key).
     virtual bool keyDown(int virtualKey) = 0;
 };
 

@@ -5,13 +5,18 @@ APP_DIR=$VIS_TMP/app
 OUT_DIR=$VIS_TMP/out
 APP_PID=
 
+# The settings record after its folder (positions 101-120): no periodic
+# interval (105-106), JPEG quality 70, prefix "Capt", hot key F11 (115-116),
+# a capture delay of 0.1 s (117).
+DEFAULT_SETTINGS="0200001007Capt111   "
+
 # start_app [SETTINGS]: copies the program's folder with a param.txt whose
 # save folder is an empty $OUT_DIR and whose positions 101-117 are SETTINGS
 # (the default record's unless given), starts it with a home folder of its own
 # and sets MAIN_WIN to the main window's id once it is up. The program lives
 # as long as the shell that started it (a subshell, see run_case).
 start_app() {
-    local settings=${1:-0200001007Capt111}
+    local settings=${1:-$DEFAULT_SETTINGS}
     rm -rf "$APP_DIR" "$OUT_DIR"
     mkdir -p "$APP_DIR" "$OUT_DIR" "$VIS_TMP/home"
     cp -r "$(dirname "$VIS_EXE")"/. "$APP_DIR"/
@@ -247,5 +252,54 @@ wait_for_new_active() {
         fi
         sleep 0.1
     done
+    return 1
+}
+
+# count_of ID: the number of captures the main window's caption counts
+# ("Dernière capture ... N capture(s) en cours ..."), 0 for any other caption.
+count_of() {
+    local title
+    title=$(xdotool getwindowname "$1" 2>/dev/null)
+    if [[ $title =~ ^Dernière\ capture\ \.\.\.\ ([0-9]+)\ captures?\ en\ cours\ \.\.\.$ ]]; then
+        echo "${BASH_REMATCH[1]}"
+    else
+        echo 0
+    fi
+}
+
+# wait_for_count ID N TIMEOUT: waits until the caption counts N captures;
+# fails at once if it counts more.
+wait_for_count() {
+    local id=$1 n=$2 deadline=$((SECONDS + ${3:-10})) count
+    while ((SECONDS <= deadline)); do
+        count=$(count_of "$id")
+        ((count == n)) && return 0
+        ((count > n)) && { echo "the caption counts $count captures, not $n" >&2; return 1; }
+        sleep 0.1
+    done
+    echo "the caption counts $(count_of "$id") captures, not $n, after ${3:-10}s" >&2
+    return 1
+}
+
+# click_tool ID N: raises the main window (the collection window may lie
+# over the toolbar) and clicks toolbar button N (27-pixel tiles from the
+# client's left, under the menu bar).
+click_tool() {
+    xdotool windowraise "$1"
+    sleep 0.2
+    xdotool mousemove --window "$1" $((13 + 27 * $2)) 40 click 1
+}
+
+# focus_window ID: activates the window until it is the active one (the
+# program may still be activating one of its own, shown again after a
+# capture).
+focus_window() {
+    local deadline=$((SECONDS + 5))
+    while ((SECONDS <= deadline)); do
+        xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null
+        sleep 0.3
+        [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]] && return 0
+    done
+    echo "window $1 does not take the focus from '$(xdotool getactivewindow getwindowname 2>/dev/null)'" >&2
     return 1
 }

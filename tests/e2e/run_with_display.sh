@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one end-to-end script against the real executable on a private X
-# server with a window manager:  run_with_display.sh SCRIPT EXE
+# server with a window manager and a tray host:  run_with_display.sh SCRIPT EXE
 # The script sees DISPLAY, VIS_EXE and a fresh work folder VIS_TMP, and its
 # exit code is returned. Everything started here is stopped by process id.
 set -u
@@ -66,6 +66,30 @@ for _ in $(seq 1 200); do
     sleep 0.1
 done
 [[ -n $wm ]] || { echo "openbox did not start" >&2; cat "$VIS_TMP/openbox.log" >&2; exit 1; }
+sleep 0.5
+
+# A notification area (bottom right, 120 x 32), so that the program's tray
+# icon has a host, as on a desktop. Up once its "panel" window is mapped. A
+# trayer that maps its panel while openbox is still settling can be left
+# unmapped: then it is started again.
+tray=
+for _ in 1 2 3; do
+    trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 \
+        --SetDockType true --transparent false >"$VIS_TMP/trayer.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 1 50); do
+        if [[ -n $(xdotool search --onlyvisible --classname '^panel$' 2>/dev/null) ]]; then
+            tray=1
+            break 2
+        fi
+        kill -0 "${pids[-1]}" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill "${pids[-1]}" 2>/dev/null
+    wait "${pids[-1]}" 2>/dev/null
+    unset 'pids[-1]'
+done
+[[ -n $tray ]] || { echo "trayer did not start" >&2; cat "$VIS_TMP/trayer.log" >&2; exit 1; }
 sleep 0.5
 
 export VIS_EXE="$exe" VIS_TMP
