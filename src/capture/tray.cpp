@@ -8,6 +8,9 @@ namespace vis {
 
 void FrmMain::trayMessage(int m) {
     if (m == INotifyIcon::kLeftDoubleClick) {
+        // Woken just after the close box: its timer must not hide the
+        // collection again.
+        TimerUnload->enabled = false;
         enVeille = false;
         state = state == WindowState::Minimized ? WindowState::Normal : state;
         show();
@@ -25,6 +28,7 @@ void FrmMain::mnuveille_Click() {
     if (veille.caption != txt::kSleep) {
         veille.caption = std::string(txt::kSleep);
         enVeille = false;
+        TimerUnload->enabled = false;
         menu("mnucaptu").visible = true;
         if (app.g.nbCaptures >= 1) {
             Flistimages& l = app.flistimages();

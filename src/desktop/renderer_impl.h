@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPoint>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -115,6 +116,7 @@ struct WindowView {
     bool modalShown = false;
 
     QPointer<QTimer> reconcileTimer;
+    QElapsedTimer shownAt;  // since the window was last shown
 };
 
 struct QtRenderer::Impl {

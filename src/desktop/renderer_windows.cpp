@@ -13,6 +13,9 @@ namespace vis {
 
 namespace {
 
+// How long after a window is shown its frame may still be settling.
+constexpr qint64 kSettleMs = 400;
+
 WindowState stateOf(Qt::WindowStates s) {
     if (s & Qt::WindowMinimized) return WindowState::Minimized;
     if (s & (Qt::WindowMaximized | Qt::WindowFullScreen)) return WindowState::Maximized;
@@ -191,6 +194,7 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
         // A window hidden and shown again loses its frame on X11, and with it
         // Qt's idea of where the frame was: place it from the model again.
         const bool reshown = !v.top->isVisible() || !v.shownVisible;
+        if (reshown) v.shownAt.start();
         switch (w.state) {
             case WindowState::Normal:
                 v.top->showNormal();
@@ -270,6 +274,12 @@ void QtRenderer::Impl::reconcile(Window* w) {
             // The frame became known (or changed): place the window again
             // rather than take its old client size for the user's choice.
             applyGeometry(*v);
+        } else if (v->shownAt.isValid() && v->shownAt.elapsed() < kSettleMs) {
+            // Just shown: the window manager is still framing the window, and
+            // what Qt reports is no move of the user's. The model's place holds.
+            const QRect f = v->top->frameGeometry();
+            if (f.x() != pxX(v->left) || f.y() != pxY(v->top_)) applyGeometry(*v);
+            scheduleReconcile(w);
         } else {
             const QRect f = v->top->frameGeometry();
             if (f.x() != pxX(v->left)) w->left = v->left = f.x() * tppX;

@@ -107,7 +107,10 @@ menu_entry() {
         deadline=$((SECONDS + 2))
         while ((SECONDS <= deadline)); do
             for w in $(xdotool search --onlyvisible --classname '^vistrelle$' 2>/dev/null); do
-                if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes'; then
+                # A menu is an override-redirect child of the root (the tray
+                # icon, also the program's, sits in the tray's panel).
+                if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
+                    xwininfo -tree -id "$w" 2>/dev/null | grep -q 'Parent window id: .*(the root window)'; then
                     sleep 0.2
                     xdotool key --clearmodifiers "$3"
                     return 0

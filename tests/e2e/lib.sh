@@ -84,7 +84,8 @@ windows_over() {
     local ids above='' w
     ids=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*')
     for w in $ids; do
-        if [[ -n $above ]] && is_viewable "$w"; then
+        # Only the program's own windows count (not a panel of the desktop).
+        if [[ -n $above ]] && is_viewable "$w" && xprop -id "$w" WM_CLASS 2>/dev/null | grep -qi vistrelle; then
             echo "$((w)) '$(xdotool getwindowname "$w")'"
         fi
         (($((w)) == $1)) && above=1

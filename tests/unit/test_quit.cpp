@@ -125,6 +125,12 @@ TEST_F(QuitTest, CloseBoxHidesAndTheSessionEndAsksOnlyWithCaptures) {
     sim.windows.advance(0.2);
     EXPECT_FALSE(m.TimerUnload->enabled);
     EXPECT_TRUE(sim.messages.shown.empty());
+    // Woken at once after the close box, the collection stays shown.
+    m.Form_QueryUnload(cancel, UnloadMode::User);
+    sim.tray.send(INotifyIcon::kLeftDoubleClick);
+    sim.windows.advance(0.2);
+    EXPECT_TRUE(liste().visible);
+    m.Form_QueryUnload(cancel, UnloadMode::User);
 
     // The collection window refuses a close the program did not ask for.
     cancel = false;
