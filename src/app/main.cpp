@@ -6,6 +6,10 @@
 #include <QTranslator>
 #include <cstdio>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "capture/program.h"
 #include "app/signals.h"
 #include "app/single_instance.h"
@@ -61,6 +65,12 @@ bool settleOnX11(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (!settleOnX11(argc, argv)) return 1;
+#if defined(__GLIBC__)
+    // Captures are megabytes each: mapped on their own, so that deleting them
+    // gives the memory back (glibc would otherwise raise the threshold after
+    // the first frees and keep them in its heap).
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistrelle"));
     // The program ends itself (quit command); hiding every window does not.
