@@ -101,5 +101,7 @@ int main(int argc, char** argv) {
         platform.renderer().run([&] { program.frmMain().trayMessage(vis::INotifyIcon::kLeftDoubleClick); });
     });
     vis::onTerminationSignals([&] { platform.renderer().exitProgram(0); });
+    // Ended before its event loop ran: Qt's exit would have nothing to end.
+    if (program.ending) return program.exitCode;
     return app.exec();
 }

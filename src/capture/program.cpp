@@ -78,6 +78,7 @@ bool Program::aideVisible(Aide which) const {
 
 void Program::end(int code) {
     ending = true;
+    exitCode = code;
     platform.windows.exitProgram(code);
 }
 

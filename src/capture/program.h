@@ -81,6 +81,7 @@ public:
     // to the user any more.
     void end(int code);
     bool ending = false;
+    int exitCode = 0;
 
     // The settings read live from the options dialog's controls.
     bool pasCent();
