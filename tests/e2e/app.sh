@@ -297,9 +297,10 @@ click_tool() {
 # program may still be activating one of its own, shown again after a
 # capture).
 focus_window() {
-    local deadline=$((SECONDS + 5))
+    local deadline=$((SECONDS + 10))
     while ((SECONDS <= deadline)); do
-        xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null
+        # --sync waits for the window manager, which may never answer.
+        timeout 2 xdotool windowactivate --sync "$1" 2>/dev/null || timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null
         sleep 0.3
         [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]] && return 0
     done
