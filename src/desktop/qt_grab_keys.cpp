@@ -138,7 +138,11 @@ QtKeyboard::QtKeyboard() = default;
 QtKeyboard::~QtKeyboard() = default;
 
 void QtKeyboard::beginPoll() {
-    void* display = x11Display();
+    if (!displayKnown_) {
+        display_ = x11Display();
+        displayKnown_ = true;
+    }
+    void* display = display_;
     if (!display) return;
     // The key state alone misses a tap shorter than the poll; read key by
     // key, a chord typed within a few milliseconds could be split between
@@ -148,7 +152,11 @@ void QtKeyboard::beginPoll() {
 }
 
 bool QtKeyboard::keyDown(int virtualKey) {
-    void* display = x11Display();
+    if (!displayKnown_) {
+        display_ = x11Display();
+        displayKnown_ = true;
+    }
+    void* display = display_;
     if (!display) return false;
     auto it = keycodes_.find(virtualKey);
     if (it == keycodes_.end()) it = keycodes_.emplace(virtualKey, x11::keycodesFor(display, virtualKey)).first;

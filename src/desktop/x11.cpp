@@ -211,7 +211,7 @@ KeyPresses::KeyPresses(void* display) {
     if (!display) return;
     Display* own = XOpenDisplay(DisplayString(static_cast<Display*>(display)));
     if (!own) return;
-    int event = 0, error = 0, major = 2, minor = 0;
+    int event = 0, error = 0, major = 2, minor = 2;
     if (!XQueryExtension(own, "XInputExtension", &opcode_, &event, &error) ||
         XIQueryVersion(own, &major, &minor) != Success) {
         XCloseDisplay(own);
@@ -239,23 +239,55 @@ void KeyPresses::read() {
 #ifdef VIS_HAVE_X11
     auto* d = static_cast<Display*>(own_);
     if (!d) return;
-    // The keymap's reply comes after every event sent before it: draining
-    // then leaves no moment unaccounted for.
-    char keys[32] = {};
-    XQueryKeymap(d, keys);
-    for (std::size_t k = 0; k < down_.size(); ++k) down_[k] = (keys[k >> 3] & (1 << (k & 7))) != 0;
-    while (XPending(d) > 0) {
+    // What has arrived already, without asking the server: at rest the poll
+    // costs no round trip and no second wake-up.
+    bool confirm = drain(XEventsQueued(d, QueuedAfterReading)) || !primed_;
+    for (bool h : held_) confirm = confirm || h;
+    if (confirm) {
+        // Keys moved or still held: the server's keymap settles what events
+        // cannot tell (a release another client's grab kept from us). Its
+        // reply comes after every event sent before it, drained in order.
+        char keys[32] = {};
+        XQueryKeymap(d, keys);
+        for (std::size_t k = 0; k < held_.size(); ++k) held_[k] = (keys[k >> 3] & (1 << (k & 7))) != 0;
+        for (std::size_t k = 0; k < held_.size(); ++k) pressed_[k] = pressed_[k] || held_[k];
+        drain(XPending(d));
+        primed_ = true;
+    }
+    // Down at some moment since the previous read: held then, pressed in
+    // between, or held now.
+    for (std::size_t k = 0; k < down_.size(); ++k) down_[k] = heldBefore_[k] || pressed_[k] || held_[k];
+    pressed_ = {};
+    heldBefore_ = held_;
+#endif
+}
+
+bool KeyPresses::drain(int queued) {
+    bool any = false;
+#ifdef VIS_HAVE_X11
+    auto* d = static_cast<Display*>(own_);
+    for (; queued > 0; --queued) {
         XEvent ev;
         XNextEvent(d, &ev);
         XGenericEventCookie* cookie = &ev.xcookie;
         if (cookie->type != GenericEvent || cookie->extension != opcode_ || !XGetEventData(d, cookie)) continue;
-        if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
-            const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
-            if (raw->detail >= 0 && raw->detail < 256) down_[static_cast<std::size_t>(raw->detail)] = true;
+        const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
+        if (raw->detail >= 0 && raw->detail < 256) {
+            const auto k = static_cast<std::size_t>(raw->detail);
+            if (cookie->evtype == XI_RawKeyPress) {
+                held_[k] = pressed_[k] = true;
+                any = true;
+            } else if (cookie->evtype == XI_RawKeyRelease) {
+                held_[k] = false;
+                any = true;
+            }
         }
         XFreeEventData(d, cookie);
     }
+#else
+    (void)queued;
 #endif
+    return any;
 }
 
 bool KeyPresses::wasDown(const std::vector<unsigned char>& keycodes) const {

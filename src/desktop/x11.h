@@ -57,9 +57,16 @@ public:
     bool working() const { return own_ != nullptr; }
 
 private:
+    // Reads this many queued events; true when a key moved.
+    bool drain(int queued);
+
     void* own_ = nullptr;
     int opcode_ = 0;
+    bool primed_ = false;
     std::array<bool, 256> down_{};
+    std::array<bool, 256> held_{};        // now, as far as known
+    std::array<bool, 256> heldBefore_{};  // at the last read
+    std::array<bool, 256> pressed_{};     // since the last read
 };
 
 // Waits until the server has handled every request sent so far (a window
