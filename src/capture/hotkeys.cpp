@@ -19,6 +19,7 @@ std::string toucheTexte(int k) { return k < 10 ? std::to_string(k) + " " : std::
 }  // namespace
 
 void FrmMain::Timerclav_Timer() {
+    Timerclav->changedNothing = false;
     IKeyboard& kb = app.platform.keyboard;
     kb.beginPoll();
     // Each key is asked about once a poll: a key tapped since the previous
@@ -40,7 +41,10 @@ void FrmMain::Timerclav_Timer() {
     toucheVue_ = vue;
     if (nouvelle) toucheEnAttente_ = ctrl ? 10 : un ? 1 : deux ? 2 : 0;
     // One capture at a time: a combination pressed meanwhile waits for it.
-    if (toucheEnAttente_ < 0 || captureBusy_) return;
+    if (toucheEnAttente_ < 0 || captureBusy_) {
+        Timerclav->changedNothing = true;
+        return;
+    }
     const int k = toucheEnAttente_;
     toucheEnAttente_ = -1;
 
@@ -49,6 +53,8 @@ void FrmMain::Timerclav_Timer() {
         if (app.aideVisible(a)) app.aide(a).unload();
     enVeille = menu("mnuveille").caption == txt::kWake;
     bouton_Click(k);
+    // Last: a poll run by the capture's own waits has said otherwise.
+    Timerclav->changedNothing = false;
 }
 
 void FrmMain::MnuCaptper_Click() {

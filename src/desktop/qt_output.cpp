@@ -32,7 +32,7 @@ QtPrinter::~QtPrinter() { killDoc(); }
 
 bool QtPrinter::choosePrinter() {
     killDoc();
-    if (before_) before_();
+    const auto scope = before_ ? before_() : nullptr;
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (choose_) return choose_(*printer_);
     QPrintDialog dialog(printer_.get());

@@ -14,13 +14,13 @@ struct QtPlatform::Impl {
     QtClock clock;
     QtRenderer renderer{screen};
     // Windows behind a dialog show what the program last set.
-    QtMessageBoxes messages{[this] { renderer.syncAll(); }};
+    QtMessageBoxes messages{[this] { return renderer.modalScope(); }};
     QtSound sound;
-    QtFileDialogs dialogs{[this] { renderer.syncAll(); }};
+    QtFileDialogs dialogs{[this] { return renderer.modalScope(); }};
     QtKeyboard keyboard;
     QtPaths paths;
     QtTray tray{[this](const std::function<void()>& handler) { renderer.run(handler); }};
-    QtPrinter printer{[this] { renderer.syncAll(); }};
+    QtPrinter printer{[this] { return renderer.modalScope(); }};
     QtMail mail;
     QtSystemInfo systemInfo;
     Platform platform{screen, clipboard, grabber, clock, renderer, messages, sound,

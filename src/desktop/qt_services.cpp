@@ -136,7 +136,7 @@ void keepAboveActiveWindow(QWidget& dialog) {
 }
 
 MsgResult QtMessageBoxes::show(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
-    if (before_) before_();
+    const auto scope = before_ ? before_() : nullptr;
     QMessageBox box;
     box.setWindowTitle(title.empty() ? QStringLiteral("Vistrelle") : qs(title));
     box.setText(qs(text));
@@ -252,7 +252,7 @@ QString startPath(const FileDialogRequest& r) {
 }  // namespace
 
 std::optional<std::string> QtFileDialogs::saveFile(const FileDialogRequest& r) {
-    if (before_) before_();
+    const auto scope = before_ ? before_() : nullptr;
     QFileDialog dialog(nullptr, qs(r.title), startPath(r), qs(qtNameFilters(r.filter)));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The program asks before replacing a file itself.
@@ -272,7 +272,7 @@ std::optional<std::string> QtFileDialogs::saveFile(const FileDialogRequest& r) {
 }
 
 std::optional<std::string> QtFileDialogs::openFile(const FileDialogRequest& r) {
-    if (before_) before_();
+    const auto scope = before_ ? before_() : nullptr;
     // The program only wants a folder: a name that need not exist (the preset
     // "Capture") lets the user pick an empty one. The system's dialog would
     // insist on an existing file, so Qt's own is used.

@@ -65,7 +65,8 @@ private:
 
 // Runs before a blocking dialog opens, so that the windows behind it show
 // what the program last set (the renderer's sync).
-using BeforeBlocking = std::function<void()>;
+// Called before a dialog's own loop; what it returns lives as long as the dialog.
+using BeforeBlocking = std::function<std::shared_ptr<void>()>;
 
 // A dialog owned by no window of the program, kept above the active window
 // and centred on it.
@@ -122,6 +123,10 @@ public:
 private:
     std::map<int, std::vector<unsigned char>> keycodes_;
     std::unique_ptr<x11::KeyPresses> presses_;
+    // Looked up once: asking Qt for it each key of each poll costs more
+    // than the poll itself.
+    void* display_ = nullptr;
+    bool displayKnown_ = false;
 };
 
 class QtPaths final : public IPaths {

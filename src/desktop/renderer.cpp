@@ -69,8 +69,10 @@ void QtRenderer::detach(Window& w) {
 
 void QtRenderer::syncAll() { d_->syncAll(); }
 
+std::shared_ptr<void> QtRenderer::modalScope() { return d_->modalScope(); }
+
 void QtRenderer::processEvents() {
-    d_->syncAll();
+    d_->syncNow();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     // A window hidden just before must be off the screen before a grab: the
     // server has unmapped it, and its window manager has unmapped its frame.
@@ -86,27 +88,27 @@ void QtRenderer::processEvents() {
             QThread::msleep(2);
         }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    d_->syncAll();
+    d_->syncNow();
 }
 
 void QtRenderer::run(const std::function<void()>& handler) { d_->dispatch(handler); }
 
 void QtRenderer::wait(double seconds) {
-    d_->syncAll();
+    d_->syncNow();
     if (d_->ending) return;
     // A loop of its own, ended by a timer: events run as they come and the
     // thread sleeps in between.
     QEventLoop loop;
     QTimer::singleShot(static_cast<int>(std::lround(seconds * 1000)), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
-    d_->syncAll();
+    d_->syncNow();
 }
 
 void QtRenderer::runModal(Window& w) {
     if (d_->ending) return;
     attach(w);
     w.show();
-    d_->syncAll();
+    auto scope = d_->modalScope();
     WindowView* v = d_->viewOf(&w);
     if (!v || !v->top) return;
     // Modality can only change while the window is hidden.
@@ -138,7 +140,7 @@ void QtRenderer::runModal(Window& w) {
 
 void QtRenderer::popupMenu(Window& owner, MenuEntry& menu) {
     if (d_->ending) return;
-    d_->syncAll();
+    auto scope = d_->modalScope();
     WindowView* v = d_->viewOf(&owner);
     if (!v) return;
     auto it = v->menus.find(menu.id);

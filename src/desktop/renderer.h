@@ -1,8 +1,10 @@
 #pragma once
 
 // Draws the program's view models as Qt widgets and brings the user's input
-// back to their handlers. After every handler it runs, and inside every
-// processEvents, all attached windows are brought in step with their models.
+// back to their handlers. After every handler it runs, all attached windows
+// are brought in step with their models; inside a handler, processEvents and
+// waits only take windows off the screen, so that what a handler shows
+// appears once, in its final layout.
 
 #include <functional>
 #include <memory>
@@ -37,6 +39,10 @@ public:
 
     // Brings every attached window in step with its view model now.
     void syncAll();
+    // For a dialog's own loop: every window in step first, and handlers run
+    // meanwhile show what they do at once, as between handlers. Holds until
+    // the returned token is let go.
+    std::shared_ptr<void> modalScope();
 
     // What the renderer built, for tests; null when there is none (yet).
     QWidget* widgetFor(const Window& w) const;  // the top-level window

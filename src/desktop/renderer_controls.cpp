@@ -75,12 +75,10 @@ QWidget* QtRenderer::Impl::createControlWidget(WindowView& v, const Control& c) 
 void QtRenderer::Impl::syncControls(WindowView& v) {
     Window& w = *v.model;
     // Later elements lie over earlier ones, whatever created or moved them.
-    std::vector<std::uint64_t> order;
-    order.reserve(w.controls.size());
+    std::vector<std::uint64_t>& order = orderScratch;
+    order.clear();
     bool restack = false;
-    std::set<std::uint64_t> live;
     for (auto& c : w.controls) {
-        live.insert(c->id);
         order.push_back(c->id);
         auto it = v.controls.find(c->id);
         if (it == v.controls.end() || !it->second.widget) {
@@ -92,13 +90,22 @@ void QtRenderer::Impl::syncControls(WindowView& v) {
         }
     }
     if (order != v.stacking) restack = true;
+    // The same elements as at the last sync: those with a view are the live
+    // ones, and none is to be removed.
+    std::unordered_set<std::uint64_t>& live = liveScratch;
+    live.clear();
+    const bool sameElements = !restack;
+    if (!sameElements) live.insert(order.begin(), order.end());
+    const auto isLive = [&](std::uint64_t id) {
+        return sameElements ? v.controls.count(id) > 0 : live.count(id) > 0;
+    };
     // Parents first, so that no widget still inside a removed one is lost
     // with it.
     for (auto& c : w.controls) {
         ControlView& cv = v.controls[c->id];
         std::uint64_t parentId = 0;
         QWidget* parent = v.client;
-        if (c->container && live.count(c->container->id) && c->container != c.get()) {
+        if (c->container && isLive(c->container->id) && c->container != c.get()) {
             auto pit = v.controls.find(c->container->id);
             // A container inside its own element would make a loop of widgets.
             if (pit != v.controls.end() && pit->second.widget && !cv.widget->isAncestorOf(pit->second.widget)) {
@@ -113,7 +120,7 @@ void QtRenderer::Impl::syncControls(WindowView& v) {
         }
         cv.parentId = parentId;
     }
-    for (auto it = v.controls.begin(); it != v.controls.end();) {
+    for (auto it = v.controls.begin(); !sameElements && it != v.controls.end();) {
         if (live.count(it->first)) {
             ++it;
             continue;
@@ -128,7 +135,7 @@ void QtRenderer::Impl::syncControls(WindowView& v) {
     for (auto& c : w.controls) applyControl(v, v.controls[c->id], *c);
     if (restack) {
         for (auto& c : w.controls) v.controls[c->id].widget->raise();
-        v.stacking = std::move(order);
+        v.stacking = order;
     }
 }
 

@@ -25,6 +25,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -75,6 +76,22 @@ struct ControlView {
     Shown shown;
 };
 
+// A menu entry's text and shortcut as last applied.
+struct MenuShown {
+    bool known = false;
+    std::string caption, shortcut;
+};
+
+// A menu entry as built, in the order of a walk through the menus.
+struct BuiltEntry {
+    MenuEntry* entry;
+    std::uint64_t id;
+    bool separator;
+    std::size_t children;
+    QPointer<QAction> action;
+    MenuShown shown;
+};
+
 struct TimerView {
     QPointer<QTimer> timer;
     int interval = -1;
@@ -89,7 +106,7 @@ struct WindowView {
     std::vector<std::uint64_t> stacking;  // element ids bottom to top, as last applied
     std::unordered_map<std::uint64_t, TimerView> timers;
 
-    std::vector<std::uint64_t> menuShape;
+    std::vector<BuiltEntry> built;
     bool menusBuilt = false;
     std::unordered_map<std::uint64_t, QPointer<QAction>> actions;
     std::unordered_map<std::uint64_t, QPointer<QMenu>> menus;
@@ -133,10 +150,18 @@ struct QtRenderer::Impl {
     bool syncing = false;
     bool syncAgain = false;
     bool syncPosted = false;
+    // Handlers under way since the innermost modal loop began. While one
+    // runs, waits and processEvents only take windows off the screen: what
+    // it shows appears once, in its final layout, when it returns.
+    int handlerDepth = 0;
     int menuSignals = 0;
     Window* lastActive = nullptr;
     QMargins learnedMargins;
     std::set<std::uint64_t> runningTimers;
+    // Reused by every sync, which runs after each handler (ten times a
+    // second for the hot-key poll): no allocation when nothing changed.
+    std::vector<std::uint64_t> orderScratch;
+    std::unordered_set<std::uint64_t> liveScratch;
 
     struct Modal {
         Window* window;
@@ -176,6 +201,12 @@ struct QtRenderer::Impl {
     template <class F>
     void dispatch(F&& handler) {
         if (ending) return;
+        runHandler(std::forward<F>(handler));
+        syncNow();
+    }
+    template <class F>
+    void runHandler(F&& handler) {
+        ++handlerDepth;
         try {
             handler();
         } catch (const std::exception& e) {
@@ -183,7 +214,7 @@ struct QtRenderer::Impl {
         } catch (...) {
             std::fprintf(stderr, "vistrelle: handler failed\n");
         }
-        syncAll();
+        --handlerDepth;
     }
     template <class F>
     bool deferWhileSyncing(F&& again) {
@@ -196,12 +227,19 @@ struct QtRenderer::Impl {
         syncPosted = true;
         QTimer::singleShot(0, &anchor, [this] {
             syncPosted = false;
-            syncAll();
+            syncNow();
         });
     }
 
     void syncAll();
+    // What may be applied now: everything between handlers, only what
+    // leaves the screen (and the timers) inside one.
+    void syncNow() { handlerDepth > 0 ? syncLeaving() : syncAll(); }
+    void syncLeaving();
+    // A modal loop starts afresh: its own handlers show what they do.
+    std::shared_ptr<void> modalScope();
     void syncWindow(WindowView& v);
+    void hideNow(WindowView& v);
     void createTop(WindowView& v);
     void applyFlags(WindowView& v);
     void syncControls(WindowView& v);

@@ -35,7 +35,7 @@ void QtRenderer::Impl::closeRequested(Window* w) {
     if (!viewOf(w)) return;
     w->visible = false;
     w->loaded = false;
-    syncAll();
+    syncNow();
 }
 
 void QtRenderer::Impl::sessionEnding(QSessionManager& manager) {
@@ -130,9 +130,14 @@ void QtRenderer::Impl::timerTick(Window* w, std::uint64_t id) {
     if (!t || !t->enabled) return;
     auto h = t->onTick;  // the handler may delete its own timer
     if (!h) return;
+    if (ending) return;
+    t->changedNothing = false;
     runningTimers.insert(id);
-    dispatch(h);
+    runHandler(h);
     runningTimers.erase(id);
+    // The handler may have let its timer (or its window) go.
+    const Timer* after = viewOf(w) ? findTimer(w, id) : nullptr;
+    if (!after || !after->changedNothing) syncNow();
 }
 
 void QtRenderer::Impl::textEdited(Window* w, std::uint64_t id, const QString& text) {

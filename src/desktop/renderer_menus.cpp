@@ -11,29 +11,42 @@ namespace {
 
 bool isSeparator(const MenuEntry& e) { return e.separator || e.caption == "-"; }
 
-void shapeOf(const std::vector<std::unique_ptr<MenuEntry>>& list, std::vector<std::uint64_t>& out) {
+// The entries in the order they were built, each with the number of its
+// children: the same walk over the model finds whether its shape changed.
+bool sameShape(const std::vector<std::unique_ptr<MenuEntry>>& list, const std::vector<BuiltEntry>& built,
+               std::size_t& i) {
     for (auto& e : list) {
-        out.push_back(e->id);
-        out.push_back(isSeparator(*e) ? 1 : 0);
-        shapeOf(e->children, out);
-        out.push_back(0);  // end of this entry's children
+        if (i >= built.size()) return false;
+        const BuiltEntry& b = built[i++];
+        if (b.entry != e.get() || b.id != e->id || b.separator != isSeparator(*e) || b.children != e->children.size())
+            return false;
+        if (!sameShape(e->children, built, i)) return false;
     }
+    return true;
 }
 
-void updateAction(QAction* a, const MenuEntry& e) {
+void updateAction(QAction* a, const MenuEntry& e, MenuShown& s) {
     if (a->isSeparator()) {
         a->setVisible(e.visible);
         return;
     }
-    const QString text = qs(e.caption);
-    if (a->text() != text) a->setText(text);
-    a->setEnabled(e.enabled);
-    a->setVisible(e.visible);
+    // Text and shortcut cost a conversion each: touched only when changed.
+    if (!s.known || s.caption != e.caption) {
+        const QString text = qs(e.caption);
+        if (a->text() != text) a->setText(text);
+        s.caption = e.caption;
+    }
+    if (!s.known || s.shortcut != e.shortcut) {
+        const QKeySequence shortcut = e.shortcut.empty() ? QKeySequence() : QKeySequence(qs(e.shortcut));
+        if (a->shortcut() != shortcut) a->setShortcut(shortcut);
+        s.shortcut = e.shortcut;
+    }
+    s.known = true;
+    if (a->isEnabled() != e.enabled) a->setEnabled(e.enabled);
+    if (a->isVisible() != e.visible) a->setVisible(e.visible);
     if (e.checked && !a->isCheckable()) a->setCheckable(true);
-    if (a->isCheckable()) a->setChecked(e.checked);
+    if (a->isCheckable() && a->isChecked() != e.checked) a->setChecked(e.checked);
     if (!e.checked && a->isCheckable()) a->setCheckable(false);
-    const QKeySequence shortcut = e.shortcut.empty() ? QKeySequence() : QKeySequence(qs(e.shortcut));
-    if (a->shortcut() != shortcut) a->setShortcut(shortcut);
 }
 
 }  // namespace
@@ -47,6 +60,8 @@ void releaseMenuBarFocus(QWidget* top) {
 QAction* QtRenderer::Impl::buildEntry(WindowView& v, MenuEntry& e) {
     Window* w = v.model;
     const std::uint64_t id = e.id;
+    const std::size_t at = v.built.size();
+    v.built.push_back({&e, id, isSeparator(e), e.children.size(), nullptr, {}});
     QAction* a = nullptr;
     if (!e.children.empty()) {
         auto* m = new QMenu(v.top);
@@ -64,6 +79,7 @@ QAction* QtRenderer::Impl::buildEntry(WindowView& v, MenuEntry& e) {
             QObject::connect(a, &QAction::triggered, a, [this, w, id] { menuTriggered(w, id); });
     }
     v.actions[id] = a;
+    v.built[at].action = a;
     return a;
 }
 
@@ -73,6 +89,7 @@ void QtRenderer::Impl::rebuildMenus(WindowView& v) {
         if (o) o->deleteLater();
     v.menuObjects.clear();
     v.actions.clear();
+    v.built.clear();
     v.menus.clear();
     for (auto& e : v.model->menus) v.bar->addAction(buildEntry(v, *e));
     v.menusBuilt = true;
@@ -80,26 +97,17 @@ void QtRenderer::Impl::rebuildMenus(WindowView& v) {
 
 void QtRenderer::Impl::syncMenus(WindowView& v) {
     Window& w = *v.model;
-    std::vector<std::uint64_t> shape;
-    shapeOf(w.menus, shape);
-    if (!v.menusBuilt || shape != v.menuShape) {
+    std::size_t walked = 0;
+    if (!v.menusBuilt || !sameShape(w.menus, v.built, walked) || walked != v.built.size()) {
         // Never pull a menu from under the user while one is open.
         if (menuSignals > 0 || QApplication::activePopupWidget()) {
             QTimer::singleShot(50, &anchor, [this] { postSync(); });
             return;
         }
         rebuildMenus(v);
-        v.menuShape = shape;
     }
-    std::vector<MenuEntry*> stack;
-    for (auto& e : w.menus) stack.push_back(e.get());
-    while (!stack.empty()) {
-        MenuEntry* e = stack.back();
-        stack.pop_back();
-        auto it = v.actions.find(e->id);
-        if (it != v.actions.end() && it->second) updateAction(it->second, *e);
-        for (auto& c : e->children) stack.push_back(c.get());
-    }
+    for (BuiltEntry& b : v.built)
+        if (b.action) updateAction(b.action, *b.entry, b.shown);
     bool anyShown = false;
     for (auto& e : w.menus) anyShown = anyShown || e->visible;
     if (anyShown != v.barShown) {

@@ -8,10 +8,11 @@ namespace vis {
 
 void QtRenderer::Impl::syncTimers(WindowView& v) {
     Window* w = v.model;
-    std::set<std::uint64_t> live;
+    bool added = false;
     for (auto& t : w->timers) {
-        live.insert(t->id);
-        TimerView& tv = v.timers[t->id];
+        auto [at, isNew] = v.timers.try_emplace(t->id);
+        added = added || isNew;
+        TimerView& tv = at->second;
         if (!tv.timer) {
             tv.timer = new QTimer(v.top);
             const std::uint64_t id = t->id;
@@ -26,8 +27,10 @@ void QtRenderer::Impl::syncTimers(WindowView& v) {
         if (run && !tv.timer->isActive()) tv.timer->start();
         if (!run && tv.timer->isActive()) tv.timer->stop();
     }
+    // Every view still has its timer: nothing to remove.
+    if (!added && v.timers.size() == w->timers.size()) return;
     for (auto it = v.timers.begin(); it != v.timers.end();) {
-        if (live.count(it->first)) {
+        if (findTimer(w, it->first)) {
             ++it;
             continue;
         }

@@ -61,9 +61,13 @@ void QtRenderer::Impl::syncWindow(WindowView& v) {
     if (!v.top) createTop(v);
     Window& w = *v.model;
     applyFlags(v);
-    syncControls(v);
-    syncMenus(v);
     syncTimers(v);
+    // A window off the screen that stays off gets its elements when it is
+    // shown: the sync after each poll of the keys need not walk them.
+    if (w.visible || v.top->isVisible()) {
+        syncControls(v);
+        syncMenus(v);
+    }
     if (!v.captionKnown || v.caption != w.caption) {
         v.top->setWindowTitle(qs(w.caption));
         v.caption = w.caption;
@@ -179,15 +183,7 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
     }
 
     if (!w.visible) {
-        if (v.top->isVisible()) {
-            if (v.top->internalWinId() && justHidden.size() < 64)
-                justHidden.push_back(static_cast<unsigned long>(v.top->internalWinId()));
-            v.top->hide();
-        }
-        // Shown again, it is activated again (the program relies on it).
-        if (lastActive == &w) lastActive = nullptr;
-        v.shownVisible = false;
-        v.shownState = w.state;
+        hideNow(v);
         return;
     }
     if (!v.top->isVisible() || !v.shownVisible || v.shownState != w.state) {
@@ -237,6 +233,39 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
     }
 }
 
+void QtRenderer::Impl::hideNow(WindowView& v) {
+    Window& w = *v.model;
+    if (v.top->isVisible()) {
+        if (v.top->internalWinId() && justHidden.size() < 64)
+            justHidden.push_back(static_cast<unsigned long>(v.top->internalWinId()));
+        v.top->hide();
+    }
+    // Shown again, it is activated again (the program relies on it).
+    if (lastActive == &w) lastActive = nullptr;
+    v.shownVisible = false;
+    v.shownState = w.state;
+}
+
+void QtRenderer::Impl::syncLeaving() {
+    if (ending || syncing) return;
+    syncing = true;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        WindowView& v = *windows[i];
+        if (!v.top) continue;
+        syncTimers(v);
+        if (!v.model->visible) hideNow(v);
+    }
+    syncing = false;
+    checkModals();
+}
+
+std::shared_ptr<void> QtRenderer::Impl::modalScope() {
+    const int outer = handlerDepth;
+    handlerDepth = 0;
+    syncAll();
+    return std::shared_ptr<void>(nullptr, [this, outer](void*) { handlerDepth = outer; });
+}
+
 void QtRenderer::Impl::layoutTop(WindowView& v) {
     if (!v.top || !v.bar || !v.client) return;
     const int width = v.top->width();
@@ -258,6 +287,12 @@ void QtRenderer::Impl::scheduleReconcile(Window* w) {
 // state, and its bounds in the normal state.
 void QtRenderer::Impl::reconcile(Window* w) {
     if (deferWhileSyncing([this, w] { reconcile(w); })) return;
+    // A handler under way may have moved the window in its model without
+    // its being applied yet: that is no move of the user's.
+    if (handlerDepth > 0) {
+        scheduleReconcile(w);
+        return;
+    }
     WindowView* v = viewOf(w);
     if (!v || !v->top || !v->top->isVisible() || !v->shownVisible) return;
     bool changed = false;
@@ -299,7 +334,7 @@ void QtRenderer::Impl::reconcile(Window* w) {
     if (handler)
         dispatch(handler);
     else
-        syncAll();
+        syncNow();
 }
 
 }  // namespace vis

@@ -109,6 +109,9 @@ struct Timer {
     int interval = 0;  // milliseconds; 0 never fires
     bool enabled = false;
     std::function<void()> onTick;
+    // Set by a tick's handler that left every window as it was: the front
+    // end then has nothing to bring in step (a poll at rest costs no redraw).
+    bool changedNothing = false;
 };
 
 // Why a window is being closed.

@@ -118,7 +118,10 @@ void answerNextDialog(std::function<void(QWidget*)> answer) {
 
 TEST(QtServices, MessageBoxesSpeakFrenchAndReturnTheButton) {
     int synced = 0;
-    QtMessageBoxes boxes([&] { ++synced; });
+    QtMessageBoxes boxes([&] {
+        ++synced;
+        return std::shared_ptr<void>();
+    });
     QString title;
     QStringList captions;
     answerNextDialog([&](QWidget* w) {

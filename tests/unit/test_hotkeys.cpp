@@ -48,8 +48,13 @@ TEST_F(HotKeyTest, CtrlWinsOverOneAndTwoWhichPickTheirButtons) {
 }
 
 TEST_F(HotKeyTest, HeldActsOnceAndEachTapBetweenPollsOnce) {
+    const Timer& t = *main().Timerclav;
+    poll();
+    EXPECT_TRUE(t.changedNothing) << "a poll at rest leaves the windows alone";
     sim.keyboard.down = {kShift, '1', kF11};
-    for (int i = 0; i < 5; ++i) poll();
+    poll();
+    EXPECT_FALSE(t.changedNothing) << "a poll that captures has windows to redraw";
+    for (int i = 0; i < 4; ++i) poll();
     EXPECT_EQ(g().nbCaptures, 1);
     sim.keyboard.down.clear();
     poll();
