@@ -3,7 +3,7 @@
 // configure, title, damage) instead of guessing with sleeps.
 //
 //   vis_xwatch capture --main WIN --click X Y [--title TEXT]
-//                      [--still MS] [--timeout S] [--pids P,P,...]
+//                      [--still MS] [--timeout S] [--pids P,P,...] [--log]
 //   vis_xwatch still [--still MS] [--timeout S]
 //   vis_xwatch frames PID
 //   vis_xwatch run [--pids P,P,...] -- COMMAND [ARGS...]
@@ -83,6 +83,7 @@ struct Options {
     std::string title;
     double stillMs = 50, timeoutS = 15;
     std::vector<int> pids;
+    bool log = false;  // each event on stderr, to see where repaints come from
 };
 
 Display* openDisplay() {
@@ -159,6 +160,9 @@ int capture(const Options& o) {
             if (e.type == damageEvent + XDamageNotify) {
                 auto* de = reinterpret_cast<XDamageNotifyEvent*>(&e);
                 const double area = static_cast<double>(de->area.width) * de->area.height;
+                if (o.log)
+                    std::fprintf(stderr, "%7.1f damage %s %dx%d+%d+%d\n", t, de->drawable == o.main ? "main" : "screen",
+                                 de->area.width, de->area.height, de->area.x, de->area.y);
                 if (de->drawable == o.main) {
                     mainArea += area;
                     if (tShown < 0 && tTitle >= 0 && (tUnmap < 0 || tMap >= 0)) tShown = t;
@@ -177,6 +181,11 @@ int capture(const Options& o) {
                     tUnmap = t;
                 if (e.type == MapNotify && e.xmap.window == o.main && e.xmap.event == o.main && tUnmap >= 0)
                     tMap = t;
+                if (o.log && (e.xany.window == o.main || (e.type == ConfigureNotify && e.xconfigure.window == o.main)))
+                    std::fprintf(stderr, "%7.1f %s%s\n", t,
+                                 e.type == MapNotify ? "map" : e.type == UnmapNotify ? "unmap"
+                                 : e.type == ConfigureNotify ? "configure" : "other",
+                                 e.xany.send_event ? " (synthetic)" : "");
                 if (e.type == ConfigureNotify && e.xconfigure.window == o.main && e.xconfigure.event == o.main) {
                     ++configures;
                     if (e.xconfigure.width != lastW || e.xconfigure.height != lastH) ++sizeChanges;
@@ -344,6 +353,8 @@ int main(int argc, char** argv) {
         } else if (a == "--click") {
             o.clickX = std::atoi(next().c_str());
             o.clickY = std::atoi(next().c_str());
+        } else if (a == "--log") {
+            o.log = true;
         } else if (a == "--title") {
             o.title = next();
         } else if (a == "--still") {

@@ -154,6 +154,9 @@ struct QtRenderer::Impl {
     // runs, waits and processEvents only take windows off the screen: what
     // it shows appears once, in its final layout, when it returns.
     int handlerDepth = 0;
+    // Raise requests met by the sync under way, and the window raised last.
+    std::vector<std::pair<std::uint64_t, QPointer<TopWidget>>> pendingRaises;
+    QPointer<TopWidget> lastRaised;
     int menuSignals = 0;
     Window* lastActive = nullptr;
     QMargins learnedMargins;
@@ -239,6 +242,7 @@ struct QtRenderer::Impl {
     // A modal loop starts afresh: its own handlers show what they do.
     std::shared_ptr<void> modalScope();
     void syncWindow(WindowView& v);
+    void applyRaises();
     void hideNow(WindowView& v);
     void createTop(WindowView& v);
     void applyFlags(WindowView& v);

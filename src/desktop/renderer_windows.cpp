@@ -45,8 +45,37 @@ void QtRenderer::Impl::syncAll() {
         for (std::size_t i = 0; i < windows.size(); ++i) syncWindow(*windows[i]);
         if (!syncAgain) break;
     }
+    applyRaises();
     syncing = false;
     checkModals();
+}
+
+void QtRenderer::Impl::applyRaises() {
+    if (pendingRaises.empty()) return;
+    std::sort(pendingRaises.begin(), pendingRaises.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    QPointer<TopWidget> last;
+    for (auto& [request, top] : pendingRaises)
+        if (top && top->isVisible()) {
+            top->raise();
+            last = top;
+        }
+    pendingRaises.clear();
+    if (!last) return;
+    // Only the window asked last takes the focus: each activation of
+    // another one would repaint two windows for nothing.
+    last->activateWindow();
+    lastRaised = last;
+    // Shown again right after being hidden, the window may get the window
+    // manager's focus without Qt noticing; and a menu bar left with the
+    // focus by a mnemonic eats Escape. Settle both once the window manager
+    // is done, unless another window has been asked for since.
+    for (int delay : {150, 400})
+        QTimer::singleShot(delay, &anchor, [this, last] {
+            if (!last || !last->isVisible() || lastRaised != last) return;
+            if (!last->isActiveWindow()) last->activateWindow();
+            releaseMenuBarFocus(last);
+        });
 }
 
 void QtRenderer::Impl::checkModals() {
@@ -193,8 +222,11 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
         if (reshown) v.shownAt.start();
         switch (w.state) {
             case WindowState::Normal:
+                // Placed before it is mapped: the window manager frames it
+                // where it belongs, with no second configure.
+                if (reshown && actuallyNormal) applyGeometry(v);
                 v.top->showNormal();
-                if (!actuallyNormal || boundsChanged || reshown) applyGeometry(v);
+                if (!actuallyNormal || (boundsChanged && !reshown)) applyGeometry(v);
                 break;
             case WindowState::Minimized:
                 v.top->showMinimized();
@@ -208,21 +240,8 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
     }
     if (v.raiseRequest != w.raiseRequest) {
         v.raiseRequest = w.raiseRequest;
-        if (w.state != WindowState::Minimized) {
-            v.top->raise();
-            v.top->activateWindow();
-            // Shown again right after being hidden, the window may get the
-            // window manager's focus without Qt noticing; and a menu bar
-            // left with the focus by a mnemonic eats Escape. Settle both once
-            // the window manager is done.
-            QPointer<TopWidget> top = v.top;
-            for (int delay : {150, 400})
-                QTimer::singleShot(delay, &anchor, [top] {
-                    if (!top || !top->isVisible()) return;
-                    if (!top->isActiveWindow()) top->activateWindow();
-                    releaseMenuBarFocus(top);
-                });
-        }
+        // Raised at the end of the sync, in the order the program asked.
+        if (w.state != WindowState::Minimized) pendingRaises.emplace_back(w.raiseRequest, v.top);
     }
     if (v.focusRequest != w.focusRequest) {
         v.focusRequest = w.focusRequest;
