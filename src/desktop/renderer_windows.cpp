@@ -186,11 +186,14 @@ void QtRenderer::Impl::applyGeometry(WindowView& v) {
     const QMargins m = marginsFor(v);
     const QSize client(std::max(1, pxX(w.width) - m.left() - m.right()),
                        std::max(1, pxY(w.height) - m.top() - m.bottom()));
-    if (w.dialog)
-        v.top->setFixedSize(client);
-    else
+    // Only what differs: each request is a configure for the window manager.
+    if (w.dialog) {
+        if (v.top->minimumSize() != client || v.top->maximumSize() != client) v.top->setFixedSize(client);
+    } else if (v.top->size() != client) {
         v.top->resize(client);
-    v.top->move(pxX(w.left), pxY(w.top));
+    }
+    const QPoint at(pxX(w.left), pxY(w.top));
+    if (v.top->frameGeometry().topLeft() != at) v.top->move(at);
     v.left = w.left;
     v.top_ = w.top;
     v.width = w.width;
