@@ -286,6 +286,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -300,6 +301,8 @@ private:
     ControlKind kind_;
     QPixmap scaled_;
     const void* scaledId_ = nullptr;
+    QPixmap display_;  // a 24-bit picture converted for 1:1 display
+    const void* displayId_ = nullptr;
     bool pressedLeft_ = false;
     bool afterDouble_ = false;
 };

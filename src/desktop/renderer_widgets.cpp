@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "desktop/qt_image.h"
 #include "desktop/renderer_impl.h"
 
 namespace vis {
@@ -166,13 +167,29 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     switch (kind_) {
         case ControlKind::PictureBox: {
+            if (displayId_ != pictureId) {
+                display_ = QPixmap();
+                displayId_ = nullptr;
+            }
             p.fillRect(rect(), backColor.isValid() ? backColor : palette().color(QPalette::Window));
             const int in = inset();
             const QRect inside = rect().adjusted(in, in, -in, -in);
             if (!picture.isNull()) {
                 // 1:1 at the top left; only the exposed part is copied.
                 const QRect target = e->rect().intersected(inside).intersected(QRect(QPoint(in, in), picture.size()));
-                if (!target.isEmpty()) p.drawImage(target, picture, target.translated(-in, -in));
+                if (!target.isEmpty()) {
+                    if (picture.format() == QImage::Format_BGR888) {
+                        // A 24-bit capture would be converted at every paint:
+                        // converted once instead, while it is on display.
+                        if (display_.isNull()) {
+                            display_ = QPixmap::fromImage(picture);
+                            displayId_ = pictureId;
+                        }
+                        p.drawPixmap(target, display_, target.translated(-in, -in));
+                    } else {
+                        p.drawImage(target, picture, target.translated(-in, -in));
+                    }
+                }
             }
             if (borderStyle == 1) qDrawWinPanel(&p, rect(), palette(), true);
             break;
@@ -184,7 +201,8 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
                 if (scaledId_ != pictureId || scaled_.size() != want) {
                     // Once per picture and size: a full-screen capture
                     // is never scaled again at the next paint.
-                    scaled_ = QPixmap::fromImage(picture.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+                    scaled_ = QPixmap();
+                    scaled_ = QPixmap::fromImage(scaledImage(picture, want));
                     scaled_.setDevicePixelRatio(dpr);
                     scaledId_ = pictureId;
                 }
@@ -219,6 +237,21 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
             break;
         default:
             break;
+    }
+}
+
+void SurfaceWidget::hideEvent(QHideEvent*) {
+    // A full-screen copy for display is not kept while nothing shows it;
+    // thumbnails' small ones are.
+    constexpr qint64 kLarge = qint64{4} << 20;
+    const auto bytes = [](const QPixmap& pm) { return qint64{pm.width()} * pm.height() * 4; };
+    if (bytes(display_) >= kLarge) {
+        display_ = QPixmap();
+        displayId_ = nullptr;
+    }
+    if (bytes(scaled_) >= kLarge) {
+        scaled_ = QPixmap();
+        scaledId_ = nullptr;
     }
 }
 
