@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -15,60 +16,67 @@ void releaseBitmap(void* info) { delete static_cast<Bitmap*>(info); }
 // a time: no full-size 32-bit copy of a large capture ever exists. Source
 // column sx covers [sx*tw, (sx+1)*tw) in units where target column t covers
 // [t*sw, (t+1)*sw); a target pixel is no smaller than a source pixel, so each
-// source pixel falls in at most two target pixels. Rows alike.
-QImage areaAverage24(const QImage& src, int tw, int th) {
-    const int sw = src.width();
-    const int sh = src.height();
-    QImage out(tw, th, QImage::Format_RGB32);
+// source pixel falls in at most two target pixels. Rows alike. Only `part`
+// of the target is made, from the source pixels under it.
+QImage areaAverage24(const QImage& src, int tw, int th, const QRect& part) {
+    const long long sw = src.width();
+    const long long sh = src.height();
+    QImage out(part.size(), QImage::Format_RGB32);
     if (out.isNull()) return out;
+    const int tx0 = part.left(), ty0 = part.top();
+    const int ncols = part.width();
+    const int sx0 = static_cast<int>(tx0 * sw / tw);
+    const int sx1 = static_cast<int>(((tx0 + ncols) * sw + tw - 1) / tw);
+    const int sy0 = static_cast<int>(ty0 * sh / th);
+    const int sy1 = static_cast<int>(((ty0 + part.height()) * sh + th - 1) / th);
+    // Overlap of source pixel s with target pixel t, in the units above.
+    const auto overlap = [](long long s, long long t, long long sLen, long long tLen) {
+        const long long lo = std::max(s * sLen, t * tLen);
+        const long long hi = std::min((s + 1) * sLen, (t + 1) * tLen);
+        return static_cast<std::uint32_t>(hi > lo ? hi - lo : 0);
+    };
     struct Split {
-        int t;
+        std::size_t at;  // accumulator of target column t, one slot to spare on each side
         std::uint32_t w0, w1;
     };
-    std::vector<Split> cols(static_cast<std::size_t>(sw));
-    for (int sx = 0; sx < sw; ++sx) {
-        const long long a = static_cast<long long>(sx) * tw;
-        const long long b = a + tw;
-        const int t = static_cast<int>(a / sw);
-        const long long edge = static_cast<long long>(t + 1) * sw;
-        cols[static_cast<std::size_t>(sx)] = b <= edge ? Split{t, static_cast<std::uint32_t>(tw), 0}
-                                                       : Split{t, static_cast<std::uint32_t>(edge - a),
-                                                               static_cast<std::uint32_t>(b - edge)};
+    std::vector<Split> cols;
+    cols.reserve(static_cast<std::size_t>(sx1 - sx0));
+    for (int sx = sx0; sx < sx1; ++sx) {
+        const long long t = sx * static_cast<long long>(tw) / sw;
+        const long long rel = std::clamp<long long>(t - tx0 + 1, 0, ncols + 1);
+        cols.push_back({static_cast<std::size_t>(rel) * 3, overlap(sx, t, tw, sw), overlap(sx, t + 1, tw, sw)});
     }
-    const std::size_t n = static_cast<std::size_t>(tw) * 3;
-    // One spare slot: a last column's zero share lands there, with no test.
-    std::vector<std::uint32_t> hacc(n + 3);
+    const std::size_t n = static_cast<std::size_t>(ncols) * 3;
+    std::vector<std::uint32_t> hacc(n + 9);
     std::vector<std::uint64_t> vacc(n, 0);
     const std::uint64_t den = static_cast<std::uint64_t>(sw) * static_cast<std::uint64_t>(sh);
-    int t = 0;
-    for (int sy = 0; sy < sh; ++sy) {
+    int t = ty0;
+    for (int sy = sy0; sy < sy1 && t < ty0 + part.height(); ++sy) {
         std::fill(hacc.begin(), hacc.end(), 0u);
-        const uchar* p = src.constScanLine(sy);
-        for (const Split& s : cols) {
-            std::uint32_t* h = hacc.data() + static_cast<std::size_t>(s.t) * 3;
-            h[0] += p[0] * s.w0;
-            h[1] += p[1] * s.w0;
-            h[2] += p[2] * s.w0;
-            h[3] += p[0] * s.w1;
-            h[4] += p[1] * s.w1;
-            h[5] += p[2] * s.w1;
+        const uchar* p = src.constScanLine(sy) + static_cast<std::size_t>(sx0) * 3;
+        for (const Split& c : cols) {
+            std::uint32_t* h = hacc.data() + c.at;
+            h[0] += p[0] * c.w0;
+            h[1] += p[1] * c.w0;
+            h[2] += p[2] * c.w0;
+            h[3] += p[0] * c.w1;
+            h[4] += p[1] * c.w1;
+            h[5] += p[2] * c.w1;
             p += 3;
         }
-        const long long a = static_cast<long long>(sy) * th;
-        const long long b = a + th;
-        const long long edge = static_cast<long long>(t + 1) * sh;
-        const std::uint64_t w0 = static_cast<std::uint64_t>(b <= edge ? th : edge - a);
-        for (std::size_t i = 0; i < n; ++i) vacc[i] += static_cast<std::uint64_t>(hacc[i]) * w0;
-        if (b < edge) continue;
-        auto* line = reinterpret_cast<std::uint32_t*>(out.scanLine(t));
-        for (int x = 0; x < tw; ++x) {
+        const std::uint32_t* h = hacc.data() + 3;  // target column tx0
+        const std::uint64_t w0 = overlap(sy, t, th, sh);
+        for (std::size_t i = 0; i < n; ++i) vacc[i] += static_cast<std::uint64_t>(h[i]) * w0;
+        if ((sy + 1) * static_cast<long long>(th) < (t + 1) * sh) continue;
+        auto* line = reinterpret_cast<std::uint32_t*>(out.scanLine(t - ty0));
+        for (int x = 0; x < ncols; ++x) {
             const std::uint64_t* c = vacc.data() + static_cast<std::size_t>(x) * 3;
             const auto ch = [&](int i) { return static_cast<std::uint32_t>((c[i] + den / 2) / den); };
             line[x] = 0xFF000000u | (ch(2) << 16) | (ch(1) << 8) | ch(0);
         }
         ++t;
-        const std::uint64_t w1 = static_cast<std::uint64_t>(b - edge);
-        for (std::size_t i = 0; i < n; ++i) vacc[i] = static_cast<std::uint64_t>(hacc[i]) * w1;
+        const std::uint64_t w1 = overlap(sy, t, th, sh);
+        for (std::size_t i = 0; i < n; ++i) vacc[i] = static_cast<std::uint64_t>(h[i]) * w1;
     }
     return out;
 }
@@ -108,13 +116,16 @@ Bitmap bitmapOf(const QImage& image) {
                              static_cast<std::size_t>(keep->bytesPerLine()), keep);
 }
 
-QImage scaledImage(const QImage& image, QSize size) {
+QImage scaledImage(const QImage& image, QSize size, const QRect& part) {
     if (image.isNull() || size.isEmpty()) return {};
-    if (image.size() == size) return image;
+    const QRect whole(QPoint(0, 0), size);
+    const QRect piece = part.isEmpty() ? whole : part.intersected(whole);
+    if (piece.isEmpty()) return {};
     if (image.format() == QImage::Format_BGR888 && size.width() <= image.width() &&
         size.height() <= image.height() && image.width() <= 32767 && image.height() <= 32767)
-        return areaAverage24(image, size.width(), size.height());
-    return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return areaAverage24(image, size.width(), size.height(), piece);
+    QImage all = image.size() == size ? image : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return piece == whole ? all : all.copy(piece);
 }
 
 }  // namespace vis

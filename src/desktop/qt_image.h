@@ -4,6 +4,7 @@
 
 #include "platform/bitmap.h"
 
+#include <QRect>
 #include <QSize>
 
 class QImage;
@@ -21,8 +22,9 @@ QImage imageOf(const Bitmap& b, bool withAlpha = false);
 // black); a BGR888 image is adopted as it is, without a copy.
 Bitmap bitmapOf(const QImage& image);
 
-// A smooth rescaling for display. A 24-bit picture is reduced straight into
-// 32 bits, never converted whole first.
-QImage scaledImage(const QImage& image, QSize size);
+// A smooth rescaling for display to `size`, or only the `part` of it asked
+// for. A 24-bit picture is reduced straight into 32 bits, never converted
+// whole first, and only from the pixels under the part.
+QImage scaledImage(const QImage& image, QSize size, const QRect& part = {});
 
 }  // namespace vis

@@ -303,6 +303,7 @@ private:
     const void* scaledId_ = nullptr;
     QPixmap display_;  // a 24-bit picture converted for 1:1 display
     const void* displayId_ = nullptr;
+    int displayPaints_ = 0;
     bool pressedLeft_ = false;
     bool afterDouble_ = false;
 };

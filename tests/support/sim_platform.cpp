@@ -28,6 +28,13 @@ Bitmap syntheticScreen(int width, int height) {
     return Bitmap::fromBgr24(width, height, first, stride, std::move(mem));
 }
 
+Bitmap thirtyTwoBits(const Bitmap& b) {
+    std::vector<std::uint32_t> px;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) px.push_back(b.pixel(x, y));
+    return Bitmap(b.width(), b.height(), std::move(px));
+}
+
 int SimScreen::textWidthTwips(const std::string& text, const std::string&, double) const {
     return static_cast<int>(charCount(text)) * 6 * tpp;
 }

@@ -21,6 +21,8 @@ namespace vis::sim {
 // can tell exactly which part of the screen a picture came from.
 std::uint32_t screenPixel(int x, int y);
 Bitmap syntheticScreen(int width, int height);
+// The same pixels in the 32-bit form.
+Bitmap thirtyTwoBits(const Bitmap& b);
 
 struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
