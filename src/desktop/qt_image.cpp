@@ -12,71 +12,121 @@ namespace vis {
 namespace {
 void releaseBitmap(void* info) { delete static_cast<Bitmap*>(info); }
 
-// Area average of a 24-bit picture straight into 32 bits, one source row at
-// a time: no full-size 32-bit copy of a large capture ever exists. Source
+// Adds a row of bytes times w to the sums (kept apart from the bytes, so the
+// compiler may do it several at a time).
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("tree-vectorize")))
+#endif
+void addRow(std::uint32_t* __restrict sums, const uchar* __restrict bytes, std::size_t n, std::uint32_t w) {
+    for (std::size_t i = 0; i < n; ++i) sums[i] += bytes[i] * w;
+}
+
+// Area average of a 24-bit picture straight into 32 bits, a source row at a
+// time: no full-size 32-bit copy of a large capture ever exists. Source
 // column sx covers [sx*tw, (sx+1)*tw) in units where target column t covers
-// [t*sw, (t+1)*sw); a target pixel is no smaller than a source pixel, so each
-// source pixel falls in at most two target pixels. Rows alike. Only `part`
-// of the target is made, from the source pixels under it.
+// [t*sw, (t+1)*sw); rows alike. A target pixel being no smaller than a source
+// pixel, a source row falls in at most two target rows: rows are summed
+// first (a plain pass over bytes), each finished target row is then reduced
+// across. Only `part` of the target is made, from the pixels under it.
 QImage areaAverage24(const QImage& src, int tw, int th, const QRect& part) {
     const long long sw = src.width();
     const long long sh = src.height();
     QImage out(part.size(), QImage::Format_RGB32);
     if (out.isNull()) return out;
     const int tx0 = part.left(), ty0 = part.top();
-    const int ncols = part.width();
+    const int ncols = part.width(), nrows = part.height();
     const int sx0 = static_cast<int>(tx0 * sw / tw);
     const int sx1 = static_cast<int>(((tx0 + ncols) * sw + tw - 1) / tw);
     const int sy0 = static_cast<int>(ty0 * sh / th);
-    const int sy1 = static_cast<int>(((ty0 + part.height()) * sh + th - 1) / th);
+    const int sy1 = static_cast<int>(((ty0 + nrows) * sh + th - 1) / th);
     // Overlap of source pixel s with target pixel t, in the units above.
     const auto overlap = [](long long s, long long t, long long sLen, long long tLen) {
         const long long lo = std::max(s * sLen, t * tLen);
         const long long hi = std::min((s + 1) * sLen, (t + 1) * tLen);
         return static_cast<std::uint32_t>(hi > lo ? hi - lo : 0);
     };
-    struct Split {
-        std::size_t at;  // accumulator of target column t, one slot to spare on each side
-        std::uint32_t w0, w1;
+    // The source columns under each target column, with their shares.
+    struct Tap {
+        std::uint32_t at;  // byte offset in the row sums
+        std::uint32_t w;
     };
-    std::vector<Split> cols;
-    cols.reserve(static_cast<std::size_t>(sx1 - sx0));
-    for (int sx = sx0; sx < sx1; ++sx) {
-        const long long t = sx * static_cast<long long>(tw) / sw;
-        const long long rel = std::clamp<long long>(t - tx0 + 1, 0, ncols + 1);
-        cols.push_back({static_cast<std::size_t>(rel) * 3, overlap(sx, t, tw, sw), overlap(sx, t + 1, tw, sw)});
+    std::vector<Tap> taps;
+    std::vector<std::size_t> firstTap(static_cast<std::size_t>(ncols) + 1);
+    for (int i = 0; i < ncols; ++i) {
+        firstTap[static_cast<std::size_t>(i)] = taps.size();
+        const long long t = tx0 + i;
+        const long long a = t * sw / tw;
+        const long long b = std::min<long long>(sx1, ((t + 1) * sw + tw - 1) / tw);
+        for (long long sx = a; sx < b; ++sx)
+            if (const std::uint32_t w = overlap(sx, t, tw, sw))
+                taps.push_back({static_cast<std::uint32_t>((sx - sx0) * 3), w});
     }
-    const std::size_t n = static_cast<std::size_t>(ncols) * 3;
-    std::vector<std::uint32_t> hacc(n + 9);
-    std::vector<std::uint64_t> vacc(n, 0);
-    const std::uint64_t den = static_cast<std::uint64_t>(sw) * static_cast<std::uint64_t>(sh);
-    int t = ty0;
-    for (int sy = sy0; sy < sy1 && t < ty0 + part.height(); ++sy) {
-        std::fill(hacc.begin(), hacc.end(), 0u);
-        const uchar* p = src.constScanLine(sy) + static_cast<std::size_t>(sx0) * 3;
-        for (const Split& c : cols) {
-            std::uint32_t* h = hacc.data() + c.at;
-            h[0] += p[0] * c.w0;
-            h[1] += p[1] * c.w0;
-            h[2] += p[2] * c.w0;
-            h[3] += p[0] * c.w1;
-            h[4] += p[1] * c.w1;
-            h[5] += p[2] * c.w1;
-            p += 3;
+    firstTap[static_cast<std::size_t>(ncols)] = taps.size();
+
+    // The same as three consecutive shares (the last possibly 0), when no
+    // target pixel has more.
+    struct Fixed3 {
+        std::uint32_t at;
+        double w[3];
+    };
+    std::vector<Fixed3> fixed3;
+    bool three = true;
+    for (int i = 0; i < ncols && three; ++i) {
+        const std::size_t k0 = firstTap[static_cast<std::size_t>(i)], k1 = firstTap[static_cast<std::size_t>(i) + 1];
+        three = k1 > k0 && k1 - k0 <= 3 && taps[k1 - 1].at - taps[k0].at == (k1 - k0 - 1) * 3;
+    }
+    const std::size_t n = static_cast<std::size_t>(sx1 - sx0) * 3;
+    if (three) {
+        fixed3.reserve(static_cast<std::size_t>(ncols));
+        for (int i = 0; i < ncols; ++i) {
+            const std::size_t k0 = firstTap[static_cast<std::size_t>(i)], k1 = firstTap[static_cast<std::size_t>(i) + 1];
+            Fixed3 f{taps[k0].at, {0, 0, 0}};
+            for (std::size_t k = k0; k < k1; ++k) f.w[k - k0] = taps[k].w;
+            fixed3.push_back(f);
         }
-        const std::uint32_t* h = hacc.data() + 3;  // target column tx0
-        const std::uint64_t w0 = overlap(sy, t, th, sh);
-        for (std::size_t i = 0; i < n; ++i) vacc[i] += static_cast<std::uint64_t>(h[i]) * w0;
+    }
+    // Two spare pixels: the third share of the last column may lie past the row.
+    std::vector<std::uint32_t> cur(n + 6, 0), next(n + 6, 0);  // at most 255 * sh each
+    // A product, not a division, per channel: the sums are exact in a double.
+    const double inv = 1.0 / (static_cast<double>(sw) * static_cast<double>(sh));
+    int t = ty0;
+    for (int sy = sy0; sy < sy1 && t < ty0 + nrows; ++sy) {
+        const uchar* p = src.constScanLine(sy) + static_cast<std::size_t>(sx0) * 3;
+        const std::uint32_t w0 = overlap(sy, t, th, sh);
+        const std::uint32_t w1 = overlap(sy, t + 1, th, sh);
+        addRow(cur.data(), p, n, w0);
+        if (w1) addRow(next.data(), p, n, w1);
         if ((sy + 1) * static_cast<long long>(th) < (t + 1) * sh) continue;
         auto* line = reinterpret_cast<std::uint32_t*>(out.scanLine(t - ty0));
+        if (!fixed3.empty()) {
+            // A reduction by less than 2: three shares at most per pixel.
+            const std::uint32_t* c = cur.data();
+            for (int x = 0; x < ncols; ++x) {
+                const Fixed3& f = fixed3[static_cast<std::size_t>(x)];
+                const std::uint32_t* q = c + f.at;
+                const double bl = double(q[0]) * f.w[0] + double(q[3]) * f.w[1] + double(q[6]) * f.w[2];
+                const double gr = double(q[1]) * f.w[0] + double(q[4]) * f.w[1] + double(q[7]) * f.w[2];
+                const double re = double(q[2]) * f.w[0] + double(q[5]) * f.w[1] + double(q[8]) * f.w[2];
+                line[x] = 0xFF000000u | (static_cast<std::uint32_t>(re * inv + 0.5) << 16) |
+                          (static_cast<std::uint32_t>(gr * inv + 0.5) << 8) | static_cast<std::uint32_t>(bl * inv + 0.5);
+            }
+        } else {
         for (int x = 0; x < ncols; ++x) {
-            const std::uint64_t* c = vacc.data() + static_cast<std::size_t>(x) * 3;
-            const auto ch = [&](int i) { return static_cast<std::uint32_t>((c[i] + den / 2) / den); };
-            line[x] = 0xFF000000u | (ch(2) << 16) | (ch(1) << 8) | ch(0);
+            std::uint64_t bl = 0, gr = 0, re = 0;
+            for (std::size_t k = firstTap[static_cast<std::size_t>(x)]; k < firstTap[static_cast<std::size_t>(x) + 1];
+                 ++k) {
+                const std::uint32_t* c = cur.data() + taps[k].at;
+                bl += std::uint64_t{c[0]} * taps[k].w;
+                gr += std::uint64_t{c[1]} * taps[k].w;
+                re += std::uint64_t{c[2]} * taps[k].w;
+            }
+            const auto ch = [&](std::uint64_t v) { return static_cast<std::uint32_t>(static_cast<double>(v) * inv + 0.5); };
+            line[x] = 0xFF000000u | (ch(re) << 16) | (ch(gr) << 8) | ch(bl);
+        }
         }
         ++t;
-        const std::uint64_t w1 = overlap(sy, t, th, sh);
-        for (std::size_t i = 0; i < n; ++i) vacc[i] = static_cast<std::uint64_t>(h[i]) * w1;
+        cur.swap(next);
+        std::fill(next.begin(), next.end(), 0u);
     }
     return out;
 }

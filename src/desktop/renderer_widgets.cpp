@@ -2,6 +2,8 @@
 
 #include <qdrawutil.h>
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QEvent>
 #include <QKeyEvent>
@@ -212,10 +214,14 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
                     const QRect part = QRectF(QRectF(e->rect()).topLeft() * dpr, QSizeF(e->rect().size()) * dpr)
                                            .toAlignedRect()
                                            .intersected(QRect(QPoint(0, 0), want));
-                    QImage piece = scaledImage(picture, want, part);
-                    if (!piece.isNull()) {
+                    // In bands of about 4 MiB, not a whole-window image at once.
+                    const int band = std::max(1, (4 << 20) / std::max(1, part.width() * 4));
+                    for (int y = part.top(); y <= part.bottom(); y += band) {
+                        const QRect strip(part.left(), y, part.width(), std::min(band, part.bottom() + 1 - y));
+                        QImage piece = scaledImage(picture, want, strip);
+                        if (piece.isNull()) continue;
                         piece.setDevicePixelRatio(dpr);
-                        p.drawImage(QPointF(part.topLeft()) / dpr, piece);
+                        p.drawImage(QPointF(strip.topLeft()) / dpr, piece);
                     }
                 } else {
                     if (scaledId_ != pictureId || scaled_.size() != want) {
