@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
-
 #include <memory>
 
 #include "desktop/qt_services.h"
@@ -119,13 +118,13 @@ namespace {
 // lays them out, so that the filed capture is this very memory.
 QImage grabRoot24(void* display, const QRect& r) {
     const std::size_t stride = Bitmap::bgr24Stride(r.width());
-    auto mem = std::make_unique<std::shared_ptr<std::uint8_t[]>>(
-        pixelMemory(stride * static_cast<std::size_t>(r.height())));
+    using Memory = std::shared_ptr<std::uint8_t[]>;
+    auto mem = std::make_unique<Memory>(pixelMemory(stride * static_cast<std::size_t>(r.height())));
     if (!x11::grabBgr24(display, {r.x(), r.y(), r.width(), r.height()}, mem->get(), stride)) return {};
     uchar* bits = mem->get();
     return QImage(
         bits, r.width(), r.height(), static_cast<qsizetype>(stride), QImage::Format_BGR888,
-        [](void* p) { delete static_cast<std::shared_ptr<std::uint8_t[]>*>(p); }, mem.release());
+        [](void* p) { delete static_cast<Memory*>(p); }, mem.release());
 }
 
 }  // namespace

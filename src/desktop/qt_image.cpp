@@ -79,7 +79,8 @@ QImage areaAverage24(const QImage& src, int tw, int th, const QRect& part) {
     if (three) {
         fixed3.reserve(static_cast<std::size_t>(ncols));
         for (int i = 0; i < ncols; ++i) {
-            const std::size_t k0 = firstTap[static_cast<std::size_t>(i)], k1 = firstTap[static_cast<std::size_t>(i) + 1];
+            const std::size_t k0 = firstTap[static_cast<std::size_t>(i)],
+                              k1 = firstTap[static_cast<std::size_t>(i) + 1];
             Fixed3 f{taps[k0].at, {0, 0, 0}};
             for (std::size_t k = k0; k < k1; ++k) f.w[k - k0] = taps[k].w;
             fixed3.push_back(f);
@@ -108,21 +109,24 @@ QImage areaAverage24(const QImage& src, int tw, int th, const QRect& part) {
                 const double gr = double(q[1]) * f.w[0] + double(q[4]) * f.w[1] + double(q[7]) * f.w[2];
                 const double re = double(q[2]) * f.w[0] + double(q[5]) * f.w[1] + double(q[8]) * f.w[2];
                 line[x] = 0xFF000000u | (static_cast<std::uint32_t>(re * inv + 0.5) << 16) |
-                          (static_cast<std::uint32_t>(gr * inv + 0.5) << 8) | static_cast<std::uint32_t>(bl * inv + 0.5);
+                          (static_cast<std::uint32_t>(gr * inv + 0.5) << 8) |
+                          static_cast<std::uint32_t>(bl * inv + 0.5);
             }
         } else {
-        for (int x = 0; x < ncols; ++x) {
-            std::uint64_t bl = 0, gr = 0, re = 0;
-            for (std::size_t k = firstTap[static_cast<std::size_t>(x)]; k < firstTap[static_cast<std::size_t>(x) + 1];
-                 ++k) {
-                const std::uint32_t* c = cur.data() + taps[k].at;
-                bl += std::uint64_t{c[0]} * taps[k].w;
-                gr += std::uint64_t{c[1]} * taps[k].w;
-                re += std::uint64_t{c[2]} * taps[k].w;
+            for (int x = 0; x < ncols; ++x) {
+                std::uint64_t bl = 0, gr = 0, re = 0;
+                for (std::size_t k = firstTap[static_cast<std::size_t>(x)];
+                     k < firstTap[static_cast<std::size_t>(x) + 1]; ++k) {
+                    const std::uint32_t* c = cur.data() + taps[k].at;
+                    bl += std::uint64_t{c[0]} * taps[k].w;
+                    gr += std::uint64_t{c[1]} * taps[k].w;
+                    re += std::uint64_t{c[2]} * taps[k].w;
+                }
+                const auto ch = [&](std::uint64_t v) {
+                    return static_cast<std::uint32_t>(static_cast<double>(v) * inv + 0.5);
+                };
+                line[x] = 0xFF000000u | (ch(re) << 16) | (ch(gr) << 8) | ch(bl);
             }
-            const auto ch = [&](std::uint64_t v) { return static_cast<std::uint32_t>(static_cast<double>(v) * inv + 0.5); };
-            line[x] = 0xFF000000u | (ch(re) << 16) | (ch(gr) << 8) | ch(bl);
-        }
         }
         ++t;
         cur.swap(next);
@@ -171,8 +175,8 @@ QImage scaledImage(const QImage& image, QSize size, const QRect& part) {
     const QRect whole(QPoint(0, 0), size);
     const QRect piece = part.isEmpty() ? whole : part.intersected(whole);
     if (piece.isEmpty()) return {};
-    if (image.format() == QImage::Format_BGR888 && size.width() <= image.width() &&
-        size.height() <= image.height() && image.width() <= 32767 && image.height() <= 32767)
+    if (image.format() == QImage::Format_BGR888 && size.width() <= image.width() && size.height() <= image.height() &&
+        image.width() <= 32767 && image.height() <= 32767)
         return areaAverage24(image, size.width(), size.height(), piece);
     QImage all = image.size() == size ? image : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return piece == whole ? all : all.copy(piece);

@@ -2,10 +2,10 @@
 
 // Bitmap <-> QImage without touching pixels one by one.
 
-#include "platform/bitmap.h"
-
 #include <QRect>
 #include <QSize>
+
+#include "platform/bitmap.h"
 
 class QImage;
 

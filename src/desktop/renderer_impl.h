@@ -5,13 +5,13 @@
 
 #include <QAction>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMargins>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPoint>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QRect>
 #include <QString>

@@ -2,14 +2,13 @@
 
 #include <qdrawutil.h>
 
-#include <algorithm>
-
 #include <QCloseEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "desktop/qt_image.h"
 #include "desktop/renderer_impl.h"

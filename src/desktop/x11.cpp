@@ -5,8 +5,8 @@
 #if defined(__linux__) || defined(__FreeBSD__)
 #define VIS_HAVE_X11 1
 #include <X11/Xatom.h>
-#include <X11/Xutil.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 #endif

@@ -69,8 +69,7 @@ Bitmap::Bitmap(int width, int height, const std::uint32_t* pixels, std::shared_p
 
 Bitmap Bitmap::fromBgr24(int width, int height, const std::uint8_t* bytes, std::size_t stride,
                          std::shared_ptr<const void> owner) {
-    if (width < 0 || height < 0 || (!bytes && width > 0 && height > 0) ||
-        stride < static_cast<std::size_t>(width) * 3)
+    if (width < 0 || height < 0 || (!bytes && width > 0 && height > 0) || stride < static_cast<std::size_t>(width) * 3)
         throw std::invalid_argument("Bitmap: no 24-bit rows for the size");
     auto d = std::make_shared<Data>();
     d->width = width;

@@ -76,7 +76,7 @@ private:
         int width = 0;
         int height = 0;
         bool bgr24 = false;
-        const std::uint32_t* px = nullptr;   // the 32-bit form: into pixels, or into owner's memory
+        const std::uint32_t* px = nullptr;    // the 32-bit form: into pixels, or into owner's memory
         const std::uint8_t* bytes = nullptr;  // either form
         std::size_t stride = 0;
         std::vector<std::uint32_t> pixels;

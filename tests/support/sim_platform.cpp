@@ -276,8 +276,8 @@ SimPlatform::~SimPlatform() {
 }
 
 Platform SimPlatform::platform() {
-    return Platform{screen,   clipboard, grabber, clock, windows, messages,  sound,     dialogs,
-                    keyboard, paths,     tray,    printer, mail, systemInfo};
+    return Platform{screen,  clipboard, grabber, clock, windows, messages, sound,
+                    dialogs, keyboard,  paths,   tray,  printer, mail,     systemInfo};
 }
 
 }  // namespace vis::sim

@@ -215,7 +215,7 @@ public:
     int dialogsShown = 0;
     int killed = 0;
     int currentX = 0, currentY = 0;
-    std::vector<PrintedItem> page;                // the document under way
+    std::vector<PrintedItem> page;               // the document under way
     std::vector<std::vector<PrintedItem>> sent;  // the pages that reached the printer
 
 private:

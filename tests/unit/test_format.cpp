@@ -80,8 +80,8 @@ TEST(BitmapOps, BothFormsReadCropAndScaleAlike) {
     expectSamePixels(b24, b32, "whole");
 
     // Large and inside (shares the rows), small, across each edge.
-    for (const auto& r : std::vector<std::array<int, 4>>{{0, 1, 7, 4}, {1, 0, 5, 5}, {2, 1, 3, 2}, {-2, 3, 5, 4},
-                                                         {5, -1, 4, 3}, {6, 4, 3, 3}}) {
+    for (const auto& r : std::vector<std::array<int, 4>>{
+             {0, 1, 7, 4}, {1, 0, 5, 5}, {2, 1, 3, 2}, {-2, 3, 5, 4}, {5, -1, 4, 3}, {6, 4, 3, 3}}) {
         const Bitmap c24 = b24.cropped(r[0], r[1], r[2], r[3]);
         EXPECT_TRUE(c24.isBgr24());
         expectSamePixels(c24, b32.cropped(r[0], r[1], r[2], r[3]), "crop");
