@@ -22,9 +22,13 @@ constexpr std::uint32_t kMagenta = 0xFFFF00FFu;
 
 // The cursor file marks the pixels not drawn in magenta.
 Bitmap transparentOnMagenta(const Bitmap& b) {
-    std::vector<std::uint32_t> px(b.data(), b.data() + static_cast<std::size_t>(b.width()) * b.height());
-    for (auto& p : px)
-        if (p == kMagenta) p = 0;
+    std::vector<std::uint32_t> px;
+    px.reserve(static_cast<std::size_t>(b.width()) * static_cast<std::size_t>(b.height()));
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) {
+            const std::uint32_t p = b.pixel(x, y);
+            px.push_back(p == kMagenta ? 0 : p);
+        }
     return Bitmap(b.width(), b.height(), std::move(px));
 }
 

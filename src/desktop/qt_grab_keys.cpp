@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <memory>
 
 #include "desktop/qt_services.h"
 #include "desktop/x11.h"
@@ -64,7 +65,7 @@ QImage gdiGrab(int typcapt) {
     bi.bmiHeader.biWidth = w;
     bi.bmiHeader.biHeight = -h;  // top-down rows, as QImage has them
     bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biBitCount = 24;  // rows padded to 4 bytes, as QImage has them
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP dib = mem ? CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
@@ -72,12 +73,8 @@ QImage gdiGrab(int typcapt) {
         HGDIOBJ old = SelectObject(mem, dib);
         if (BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT)) {
             GdiFlush();
-            out = QImage(static_cast<const uchar*>(bits), w, h, w * 4, QImage::Format_RGB32).copy();
-            // GDI leaves the fourth byte at 0; the pictures are opaque.
-            for (int y = 0; y < h; ++y) {
-                auto* row = reinterpret_cast<quint32*>(out.scanLine(y));
-                for (int x = 0; x < w; ++x) row[x] |= 0xFF000000u;
-            }
+            const qsizetype stride = (static_cast<qsizetype>(w) * 3 + 3) & ~qsizetype{3};
+            out = QImage(static_cast<const uchar*>(bits), w, h, stride, QImage::Format_BGR888).copy();
         }
         SelectObject(mem, old);
     }
@@ -115,9 +112,45 @@ bool QtKeyboard::keyDown(int virtualKey) {
 
 #else
 
+namespace {
+
+// The root window's pixels straight into a 24-bit picture, rows as Bitmap
+// lays them out, so that the filed capture is this very memory.
+QImage grabRoot24(void* display, const QRect& r) {
+    const std::size_t stride = Bitmap::bgr24Stride(r.width());
+    using Memory = std::shared_ptr<std::uint8_t[]>;
+    auto mem = std::make_unique<Memory>(pixelMemory(stride * static_cast<std::size_t>(r.height())));
+    if (!x11::grabBgr24(display, {r.x(), r.y(), r.width(), r.height()}, mem->get(), stride)) return {};
+    uchar* bits = mem->get();
+    return QImage(
+        bits, r.width(), r.height(), static_cast<qsizetype>(stride), QImage::Format_BGR888,
+        [](void* p) { delete static_cast<Memory*>(p); }, mem.release());
+}
+
+}  // namespace
+
 void QtGrabber::pressPrintScreen(int typcapt) {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
+    if (void* display = x11Display()) {
+        // Root coordinates are device pixels.
+        QRect r;
+        if (typcapt == 0) {
+            const qreal dpr = screen->devicePixelRatio() > 0 ? screen->devicePixelRatio() : 1.0;
+            const QRect g = screen->geometry();
+            r = QRect(qRound(g.x() * dpr), qRound(g.y() * dpr), qRound(g.width() * dpr), qRound(g.height() * dpr));
+        } else {
+            const auto frame = x11::activeFrame(display);
+            if (!frame) return;
+            r = QRect(frame->x, frame->y, frame->width, frame->height);
+        }
+        QImage shot = grabRoot24(display, r);
+        if (!shot.isNull()) {
+            QGuiApplication::clipboard()->setImage(shot);
+            return;
+        }
+        // A server that refuses: Qt's own grab below.
+    }
     QPixmap shot;
     if (typcapt == 0) {
         shot = screen->grabWindow(0);
@@ -131,7 +164,7 @@ void QtGrabber::pressPrintScreen(int typcapt) {
                                   static_cast<int>(frame->width / dpr), static_cast<int>(frame->height / dpr));
     }
     if (shot.isNull()) return;
-    QGuiApplication::clipboard()->setImage(shot.toImage());
+    QGuiApplication::clipboard()->setImage(shot.toImage().convertToFormat(QImage::Format_BGR888));
 }
 
 QtKeyboard::QtKeyboard() = default;

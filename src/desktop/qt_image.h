@@ -2,6 +2,9 @@
 
 // Bitmap <-> QImage without touching pixels one by one.
 
+#include <QRect>
+#include <QSize>
+
 #include "platform/bitmap.h"
 
 class QImage;
@@ -10,11 +13,18 @@ namespace vis {
 
 // A QImage over the Bitmap's own pixels: no copy, and the Bitmap stays alive
 // as long as the QImage (or any copy of it) does. Read-only: writing to it
-// detaches a private copy, as Qt does for const data. Pictures are RGB32;
-// icons and cursors carry transparency in their alpha byte (withAlpha).
+// detaches a private copy, as Qt does for const data. Pictures are RGB32 or
+// BGR888 (the 24-bit form); icons and cursors carry transparency in their
+// alpha byte (withAlpha).
 QImage imageOf(const Bitmap& b, bool withAlpha = false);
 
-// The pixels of any QImage as an opaque Bitmap (transparent parts over black).
+// The pixels of any QImage as an opaque 24-bit Bitmap (transparent parts over
+// black); a BGR888 image is adopted as it is, without a copy.
 Bitmap bitmapOf(const QImage& image);
+
+// A smooth rescaling for display to `size`, or only the `part` of it asked
+// for. A 24-bit picture is reduced straight into 32 bits, never converted
+// whole first, and only from the pixels under the part.
+QImage scaledImage(const QImage& image, QSize size, const QRect& part = {});
 
 }  // namespace vis

@@ -5,13 +5,13 @@
 
 #include <QAction>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMargins>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPoint>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -328,6 +328,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -342,6 +343,9 @@ private:
     ControlKind kind_;
     QPixmap scaled_;
     const void* scaledId_ = nullptr;
+    QPixmap display_;  // a 24-bit picture converted for 1:1 display
+    const void* displayId_ = nullptr;
+    int displayPaints_ = 0;
     bool pressedLeft_ = false;
     bool afterDouble_ = false;
 };

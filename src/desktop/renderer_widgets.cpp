@@ -8,7 +8,9 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
+#include "desktop/qt_image.h"
 #include "desktop/renderer_impl.h"
 
 namespace vis {
@@ -162,17 +164,39 @@ SurfaceWidget::SurfaceWidget(Impl* r, Window* w, std::uint64_t id, ControlKind k
         setMouseTracking(true);
 }
 
+namespace {
+// The largest 32-bit copy kept for display (a 4K screen's): beyond it, the
+// copy would weigh as much as the capture and the window's own buffer.
+bool fitsDisplayCopy(QSize size) { return qint64{size.width()} * size.height() * 4 <= (qint64{32} << 20); }
+}  // namespace
+
 void SurfaceWidget::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     switch (kind_) {
         case ControlKind::PictureBox: {
+            if (displayId_ != pictureId) {
+                display_ = QPixmap();
+                displayId_ = pictureId;
+                displayPaints_ = 0;
+            }
             p.fillRect(rect(), backColor.isValid() ? backColor : palette().color(QPalette::Window));
             const int in = inset();
             const QRect inside = rect().adjusted(in, in, -in, -in);
             if (!picture.isNull()) {
                 // 1:1 at the top left; only the exposed part is copied.
                 const QRect target = e->rect().intersected(inside).intersected(QRect(QPoint(in, in), picture.size()));
-                if (!target.isEmpty()) p.drawImage(target, picture, target.translated(-in, -in));
+                if (!target.isEmpty()) {
+                    // A 24-bit capture is converted as it is drawn: a picture
+                    // painted again (a selection dragged over it) is converted
+                    // once for all instead, unless that copy would be huge.
+                    if (picture.format() == QImage::Format_BGR888 && display_.isNull() && ++displayPaints_ >= 2 &&
+                        fitsDisplayCopy(picture.size()))
+                        display_ = QPixmap::fromImage(picture);
+                    if (!display_.isNull())
+                        p.drawPixmap(target, display_, target.translated(-in, -in));
+                    else
+                        p.drawImage(target, picture, target.translated(-in, -in));
+                }
             }
             if (borderStyle == 1) qDrawWinPanel(&p, rect(), palette(), true);
             break;
@@ -181,14 +205,34 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
             if (!picture.isNull() && width() > 0 && height() > 0) {
                 const qreal dpr = devicePixelRatioF();
                 const QSize want(qRound(width() * dpr), qRound(height() * dpr));
-                if (scaledId_ != pictureId || scaled_.size() != want) {
-                    // Once per picture and size: a full-screen capture
-                    // is never scaled again at the next paint.
-                    scaled_ = QPixmap::fromImage(picture.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-                    scaled_.setDevicePixelRatio(dpr);
-                    scaledId_ = pictureId;
+                if (picture.format() == QImage::Format_BGR888 && !fitsDisplayCopy(want)) {
+                    // A second copy as large as the capture is not kept: the
+                    // exposed part is reduced afresh from the capture itself.
+                    scaled_ = QPixmap();
+                    scaledId_ = nullptr;
+                    const QRect part = QRectF(QRectF(e->rect()).topLeft() * dpr, QSizeF(e->rect().size()) * dpr)
+                                           .toAlignedRect()
+                                           .intersected(QRect(QPoint(0, 0), want));
+                    // In bands of about 4 MiB, not a whole-window image at once.
+                    const int band = std::max(1, (4 << 20) / std::max(1, part.width() * 4));
+                    for (int y = part.top(); y <= part.bottom(); y += band) {
+                        const QRect strip(part.left(), y, part.width(), std::min(band, part.bottom() + 1 - y));
+                        QImage piece = scaledImage(picture, want, strip);
+                        if (piece.isNull()) continue;
+                        piece.setDevicePixelRatio(dpr);
+                        p.drawImage(QPointF(strip.topLeft()) / dpr, piece);
+                    }
+                } else {
+                    if (scaledId_ != pictureId || scaled_.size() != want) {
+                        // Once per picture and size: a full-screen capture
+                        // is never scaled again at the next paint.
+                        scaled_ = QPixmap();
+                        scaled_ = QPixmap::fromImage(scaledImage(picture, want));
+                        scaled_.setDevicePixelRatio(dpr);
+                        scaledId_ = pictureId;
+                    }
+                    p.drawPixmap(0, 0, scaled_);
                 }
-                p.drawPixmap(0, 0, scaled_);
             } else {
                 scaled_ = QPixmap();
                 scaledId_ = nullptr;
@@ -219,6 +263,22 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
             break;
         default:
             break;
+    }
+}
+
+void SurfaceWidget::hideEvent(QHideEvent*) {
+    // A full-screen copy for display is not kept while nothing shows it;
+    // thumbnails' small ones are.
+    constexpr qint64 kLarge = qint64{4} << 20;
+    const auto bytes = [](const QPixmap& pm) { return qint64{pm.width()} * pm.height() * 4; };
+    if (bytes(display_) >= kLarge) {
+        display_ = QPixmap();
+        displayId_ = nullptr;
+        displayPaints_ = 0;
+    }
+    if (bytes(scaled_) >= kLarge) {
+        scaled_ = QPixmap();
+        scaledId_ = nullptr;
     }
 }
 

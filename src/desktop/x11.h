@@ -6,6 +6,7 @@
 // and then report nothing.
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -20,6 +21,12 @@ struct Rect {
 // focus when the window manager publishes none, walked up to the root's
 // child. Nothing when no real, mapped window is active.
 std::optional<Rect> activeFrame(void* display);
+
+// Copies a rectangle of the root window (root coordinates, device pixels)
+// into blue-green-red rows `stride` bytes apart, a band of rows at a time: the
+// server's 32-bit picture of the whole rectangle never exists here. False when
+// the rectangle leaves the screen or the server's pixels are not true colour.
+bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t stride);
 
 // True while the window, or the frame the window manager put round it, is
 // still mapped on the screen. A window just hidden leaves the screen only

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/bitmap.h"
 
@@ -17,6 +18,16 @@ inline constexpr std::size_t paddedRow24(std::size_t width) { return (width * 3 
 inline void packBottomUpBgr24(const Bitmap& picture, unsigned char* dst, std::size_t stride) {
     const int w = picture.width();
     const int h = picture.height();
+    if (picture.isBgr24()) {
+        // Already blue-green-red: rows copied as they are.
+        const std::size_t n = static_cast<std::size_t>(w) * 3;
+        for (int y = 0; y < h; ++y) {
+            unsigned char* out = dst + static_cast<std::size_t>(y) * stride;
+            std::memcpy(out, picture.row24(h - 1 - y), n);
+            std::memset(out + n, 0, stride - n);
+        }
+        return;
+    }
     for (int y = 0; y < h; ++y) {
         const std::uint32_t* src = picture.row(h - 1 - y);
         unsigned char* out = dst + static_cast<std::size_t>(y) * stride;

@@ -20,6 +20,7 @@
 #include "desktop/qt_services.h"
 #include "desktop/renderer.h"
 #include "desktop_support.h"
+#include "support/sim_platform.h"
 
 namespace vis {
 namespace {
@@ -103,6 +104,16 @@ TEST_F(RendererTest, WindowGeometryVisibilityCaptionAndPictureReachTheWidgets) {
     pic.borderStyle = 1;  // a sunken frame: the picture moves inside it
     r.syncAll();
     EXPECT_EQ(pixelOf(pw, 2, 2), pic.picture.pixel(0, 0));
+
+    // A 24-bit capture, drawn as it is and then from its display copy; the
+    // next one is not hidden by that copy.
+    pic.borderStyle = 0;
+    pic.picture = sim::syntheticScreen(40, 30);
+    r.syncAll();
+    for (int paint = 0; paint < 3; ++paint) EXPECT_EQ(pixelOf(pw, 39, 29), pic.picture.pixel(39, 29)) << paint;
+    pic.picture = sim::syntheticScreen(40, 30).cropped(5, 5, 30, 20);
+    r.syncAll();
+    EXPECT_EQ(pixelOf(pw, 29, 19), pic.picture.pixel(29, 19));
 
     pic.visible = false;
     r.syncAll();

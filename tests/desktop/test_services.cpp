@@ -19,6 +19,7 @@
 #include "desktop/qt_services.h"
 #include "desktop/renderer.h"
 #include "desktop_support.h"
+#include "support/sim_platform.h"
 
 namespace vis {
 namespace {
@@ -75,6 +76,47 @@ TEST(QtServices, ImageWrapsTheBitmapWithoutCopying) {
     EXPECT_EQ(img.pixel(3, 3), rgb(7, 8, 9));
     EXPECT_TRUE(imageOf(Bitmap()).isNull());
     EXPECT_TRUE(bitmapOf(QImage()).isNull());
+}
+
+TEST(QtServices, TwentyFourBitPicturesGoRoundWithoutACopy) {
+    // Rows of 3 pixels padded to 12 bytes, as the grab lays them out.
+    const Bitmap b = sim::syntheticScreen(3, 2);
+    ASSERT_TRUE(b.isBgr24());
+    const QImage img = imageOf(b);
+    EXPECT_EQ(img.format(), QImage::Format_BGR888);
+    EXPECT_EQ(img.constBits(), b.bytes());
+    EXPECT_EQ(img.pixel(2, 1), b.pixel(2, 1));
+
+    QtClipboard cb;
+    cb.setBitmap(b);
+    const Bitmap out = cb.bitmap();
+    EXPECT_EQ(out.bytes(), b.bytes()) << "the clipboard's picture is the capture's memory";
+    EXPECT_EQ(out.pixel(1, 1), b.pixel(1, 1));
+    cb.clear();
+}
+
+TEST(QtServices, TwentyFourBitPicturesAreReducedByArea) {
+    QImage img(3, 2, QImage::Format_BGR888);
+    img.setPixel(0, 0, rgb(30, 0, 90));
+    img.setPixel(1, 0, rgb(60, 120, 0));
+    img.setPixel(2, 0, rgb(90, 30, 0));
+    img.setPixel(0, 1, rgb(30, 0, 90));
+    img.setPixel(1, 1, rgb(0, 0, 0));
+    img.setPixel(2, 1, rgb(0, 30, 3));
+    // Each target pixel covers a source pixel and a half, rows averaged.
+    const QImage s = scaledImage(img, QSize(2, 1));
+    ASSERT_EQ(s.size(), QSize(2, 1));
+    EXPECT_EQ(s.pixel(0, 0) | 0xFF000000u, rgb(30, 20, 60));
+    EXPECT_EQ(s.pixel(1, 0) | 0xFF000000u, rgb(40, 40, 1));
+
+    // A part made on its own is that part of the whole, edges included.
+    const QImage big = imageOf(sim::syntheticScreen(37, 23));
+    const QImage whole = scaledImage(big, QSize(16, 11));
+    for (const QRect part : {QRect(0, 0, 16, 11), QRect(5, 3, 4, 5), QRect(15, 10, 1, 1), QRect(0, 7, 9, 4)}) {
+        const QImage piece = scaledImage(big, QSize(16, 11), part);
+        ASSERT_EQ(piece.size(), part.size());
+        EXPECT_EQ(piece, whole.copy(part)) << part.x() << "," << part.y();
+    }
 }
 
 TEST(QtServices, WholeScreenGrabLandsOnTheClipboard) {

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
@@ -68,6 +69,27 @@ TEST_F(X11Services, ActiveWindowGrabIsTheFrameWithItsTitleBar) {
     EXPECT_EQ(shot.height(), target.frameGeometry().height());
     const QPoint inside = target.geometry().center() - target.frameGeometry().topLeft();
     EXPECT_EQ(shot.pixel(inside.x(), inside.y()), rgb(0, 160, 0));
+    EXPECT_TRUE(shot.isBgr24());
+
+    // The whole screen, grabbed band by band: the window where it stands,
+    // its right and bottom edges included.
+    cb.clear();
+    grabber.pressPrintScreen(0);
+    const Bitmap screen = cb.bitmap();
+    ASSERT_EQ(screen.width(), QGuiApplication::primaryScreen()->geometry().width());
+    const QRect client = target.geometry();
+    EXPECT_EQ(screen.pixel(client.center().x(), client.center().y()), rgb(0, 160, 0));
+    EXPECT_EQ(screen.pixel(client.right(), client.bottom()), rgb(0, 160, 0));
+    // Straight from the server, rows wider than the pixels: blue, green, red.
+    std::vector<unsigned char> rows(3 * 16, 7);
+    ASSERT_TRUE(x11::grabBgr24(display, {client.x(), client.y(), 5, 3}, rows.data(), 16));
+    for (int y = 0; y < 3; ++y) {
+        EXPECT_EQ(rows[y * 16 + 12], 0);
+        EXPECT_EQ(rows[y * 16 + 13], 160);
+        EXPECT_EQ(rows[y * 16 + 14], 0);
+        EXPECT_EQ(rows[y * 16 + 15], 7) << "the bytes past a row are left alone";
+    }
+    EXPECT_FALSE(x11::grabBgr24(display, {screen.width() - 2, 0, 5, 3}, rows.data(), 16));
 
     // Nothing active any more: the clipboard is left empty.
     target.hide();

@@ -12,10 +12,27 @@ namespace vis::sim {
 std::uint32_t screenPixel(int x, int y) { return rgb(x & 255, y & 255, ((x >> 8) & 15) << 4 | ((y >> 8) & 15)); }
 
 Bitmap syntheticScreen(int width, int height) {
-    std::vector<std::uint32_t> px(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) px[static_cast<std::size_t>(y) * width + x] = screenPixel(x, y);
-    return Bitmap(width, height, std::move(px));
+    // 24 bits, as the desktop's grab gives them.
+    const std::size_t stride = Bitmap::bgr24Stride(width);
+    auto mem = pixelMemory(stride * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* out = mem.get() + static_cast<std::size_t>(y) * stride;
+        for (int x = 0; x < width; ++x, out += 3) {
+            const std::uint32_t c = screenPixel(x, y);
+            out[0] = static_cast<std::uint8_t>(blueOf(c));
+            out[1] = static_cast<std::uint8_t>(greenOf(c));
+            out[2] = static_cast<std::uint8_t>(redOf(c));
+        }
+    }
+    const std::uint8_t* first = mem.get();
+    return Bitmap::fromBgr24(width, height, first, stride, std::move(mem));
+}
+
+Bitmap thirtyTwoBits(const Bitmap& b) {
+    std::vector<std::uint32_t> px;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) px.push_back(b.pixel(x, y));
+    return Bitmap(b.width(), b.height(), std::move(px));
 }
 
 int SimScreen::textWidthTwips(const std::string& text, const std::string&, double) const {
@@ -259,8 +276,8 @@ SimPlatform::~SimPlatform() {
 }
 
 Platform SimPlatform::platform() {
-    return Platform{screen,   clipboard, grabber, clock, windows, messages,  sound,     dialogs,
-                    keyboard, paths,     tray,    printer, mail, systemInfo};
+    return Platform{screen,  clipboard, grabber, clock, windows, messages, sound,
+                    dialogs, keyboard,  paths,   tray,  printer, mail,     systemInfo};
 }
 
 }  // namespace vis::sim

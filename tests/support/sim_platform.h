@@ -21,6 +21,8 @@ namespace vis::sim {
 // can tell exactly which part of the screen a picture came from.
 std::uint32_t screenPixel(int x, int y);
 Bitmap syntheticScreen(int width, int height);
+// The same pixels in the 32-bit form.
+Bitmap thirtyTwoBits(const Bitmap& b);
 
 struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
@@ -213,7 +215,7 @@ public:
     int dialogsShown = 0;
     int killed = 0;
     int currentX = 0, currentY = 0;
-    std::vector<PrintedItem> page;                // the document under way
+    std::vector<PrintedItem> page;               // the document under way
     std::vector<std::vector<PrintedItem>> sent;  // the pages that reached the printer
 
 private:

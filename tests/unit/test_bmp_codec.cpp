@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 #include <set>
 
 #include "output/bmp_codec.h"
+#include "output/dib_section.h"
 #include "platform/bitmap.h"
 #include "support/files.h"
 #include "support/sim_platform.h"
@@ -115,6 +117,20 @@ TEST(BmpCodec, RoundTripIsExactToThePixel) {
     EXPECT_EQ(fs::file_size(dir.path() / "ecran.bmp"), 54u + 1924u * 479u);
     expectSamePixels(readBmp(dir.file("ecran.bmp")), screen);
     EXPECT_EQ(dir.names(), std::set<std::string>{"ecran.bmp"});
+}
+
+TEST(BmpEncode, BothFormsGiveTheSameFileAndJpegInput) {
+    // 24-bit rows of an odd width, and a part sharing a wider picture's rows.
+    for (const Bitmap& pic24 : {sim::syntheticScreen(7, 5), sim::syntheticScreen(13, 6).cropped(3, 1, 9, 5)}) {
+        ASSERT_TRUE(pic24.isBgr24());
+        const Bitmap pic32 = sim::thirtyTwoBits(pic24);
+        EXPECT_EQ(encodeBmp(pic24), encodeBmp(pic32));
+        aDIBSection d24, d32;
+        ASSERT_TRUE(d24.CreateFromPicture(pic24));
+        ASSERT_TRUE(d32.CreateFromPicture(pic32));
+        const std::size_t n = static_cast<std::size_t>(d32.BytesPerScanLine()) * static_cast<std::size_t>(d32.Height());
+        EXPECT_TRUE(std::equal(d24.DIBSectionBitsPtr(), d24.DIBSectionBitsPtr() + n, d32.DIBSectionBitsPtr()));
+    }
 }
 
 TEST(BmpDecode, ReadsTopDownAndThirtyTwoBits) {

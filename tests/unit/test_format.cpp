@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <memory>
+#include <vector>
+
 #include "platform/bitmap.h"
 #include "platform/format.h"
 #include "support/sim_platform.h"
@@ -45,6 +49,49 @@ TEST(BitmapOps, ScaledAveragesBlocks) {
     const Bitmap big = b.scaled(4, 4);
     EXPECT_EQ(big.pixel(3, 3), rgb(100, 50, 100));
     EXPECT_EQ(big.pixel(1, 1), rgb(0, 0, 0));
+}
+
+void expectSamePixels(const Bitmap& got, const Bitmap& want, const char* what) {
+    ASSERT_EQ(got.width(), want.width()) << what;
+    ASSERT_EQ(got.height(), want.height()) << what;
+    for (int y = 0; y < want.height(); ++y)
+        for (int x = 0; x < want.width(); ++x)
+            ASSERT_EQ(got.pixel(x, y), want.pixel(x, y)) << what << " at " << x << "," << y;
+}
+
+TEST(BitmapOps, BothFormsReadCropAndScaleAlike) {
+    // Odd width, rows 5 bytes longer than the pixels, padding not black.
+    constexpr int w = 7, h = 5;
+    constexpr std::size_t stride = w * 3 + 5;
+    auto rows = std::make_shared<std::vector<std::uint8_t>>(stride * h, 0xAB);
+    std::vector<std::uint32_t> words;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t c = rgb(x * 37 + y, y * 51 + x * 3, x * y * 9);
+            words.push_back(c);
+            std::uint8_t* p = rows->data() + y * stride + x * 3;
+            p[0] = static_cast<std::uint8_t>(blueOf(c));
+            p[1] = static_cast<std::uint8_t>(greenOf(c));
+            p[2] = static_cast<std::uint8_t>(redOf(c));
+        }
+    const Bitmap b32(w, h, words);
+    const Bitmap b24 = Bitmap::fromBgr24(w, h, rows->data(), stride, rows);
+    ASSERT_TRUE(b24.isBgr24());
+    expectSamePixels(b24, b32, "whole");
+
+    // Large and inside (shares the rows), small, across each edge.
+    for (const auto& r : std::vector<std::array<int, 4>>{
+             {0, 1, 7, 4}, {1, 0, 5, 5}, {2, 1, 3, 2}, {-2, 3, 5, 4}, {5, -1, 4, 3}, {6, 4, 3, 3}}) {
+        const Bitmap c24 = b24.cropped(r[0], r[1], r[2], r[3]);
+        EXPECT_TRUE(c24.isBgr24());
+        expectSamePixels(c24, b32.cropped(r[0], r[1], r[2], r[3]), "crop");
+        // A crop of a crop, the parent's rows possibly shared twice over.
+        expectSamePixels(c24.cropped(1, 1, 2, 2), b32.cropped(r[0], r[1], r[2], r[3]).cropped(1, 1, 2, 2), "crop²");
+    }
+    EXPECT_EQ(b24.cropped(1, 0, 5, 5).row24(0), b24.row24(0) + 3) << "no copy of a large part";
+
+    expectSamePixels(b24.scaled(3, 2), b32.scaled(3, 2), "reduced");
+    expectSamePixels(b24.scaled(11, 9), b32.scaled(11, 9), "enlarged");
 }
 
 }  // namespace
