@@ -184,7 +184,7 @@ hwm_kib() { awk '/^VmHWM:/ {print $2}' "/proc/$APP_PID/status"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 # cpu_ns PID: CPU time of all its threads in nanoseconds (clock ticks are
 # too coarse for a tenth of a percent over half a minute).
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%d\n", s}'; }
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f\n", s}'; }
 
 # click_button K: raises the main window and clicks toolbar button K with xdotool.
 click_button() {

@@ -67,7 +67,7 @@ QImage areaAverage24(const QImage& src, int tw, int th, const QRect& part) {
     // target pixel has more.
     struct Fixed3 {
         std::uint32_t at;
-        double w[3];
+        std::uint64_t w[3];
     };
     std::vector<Fixed3> fixed3;
     bool three = true;
@@ -90,6 +90,12 @@ QImage areaAverage24(const QImage& src, int tw, int th, const QRect& part) {
     std::vector<std::uint32_t> cur(n + 6, 0), next(n + 6, 0);  // at most 255 * sh each
     // A product, not a division, per channel: the sums are exact in a double.
     const double inv = 1.0 / (static_cast<double>(sw) * static_cast<double>(sh));
+    // The same in integers for the common case: 2^40 / area, the sums being
+    // below 2^34 (255 times the area of an 8K screen), so that the products
+    // fit in 64 bits; a display picture may be off by one in a rare pixel.
+    const std::uint64_t area = static_cast<std::uint64_t>(sw) * static_cast<std::uint64_t>(sh);
+    const std::uint64_t recip = (std::uint64_t{1} << 40) / area;
+    constexpr std::uint64_t kHalf = std::uint64_t{1} << 39;
     int t = ty0;
     for (int sy = sy0; sy < sy1 && t < ty0 + nrows; ++sy) {
         const uchar* p = src.constScanLine(sy) + static_cast<std::size_t>(sx0) * 3;
@@ -105,12 +111,14 @@ QImage areaAverage24(const QImage& src, int tw, int th, const QRect& part) {
             for (int x = 0; x < ncols; ++x) {
                 const Fixed3& f = fixed3[static_cast<std::size_t>(x)];
                 const std::uint32_t* q = c + f.at;
-                const double bl = double(q[0]) * f.w[0] + double(q[3]) * f.w[1] + double(q[6]) * f.w[2];
-                const double gr = double(q[1]) * f.w[0] + double(q[4]) * f.w[1] + double(q[7]) * f.w[2];
-                const double re = double(q[2]) * f.w[0] + double(q[5]) * f.w[1] + double(q[8]) * f.w[2];
-                line[x] = 0xFF000000u | (static_cast<std::uint32_t>(re * inv + 0.5) << 16) |
-                          (static_cast<std::uint32_t>(gr * inv + 0.5) << 8) |
-                          static_cast<std::uint32_t>(bl * inv + 0.5);
+                const std::uint64_t bl = q[0] * f.w[0] + q[3] * f.w[1] + q[6] * f.w[2];
+                const std::uint64_t gr = q[1] * f.w[0] + q[4] * f.w[1] + q[7] * f.w[2];
+                const std::uint64_t re = q[2] * f.w[0] + q[5] * f.w[1] + q[8] * f.w[2];
+                const auto ch = [&](std::uint64_t v) {
+                    // recip is rounded down: never above 255.
+                    return static_cast<std::uint32_t>((v * recip + kHalf) >> 40);
+                };
+                line[x] = 0xFF000000u | (ch(re) << 16) | (ch(gr) << 8) | ch(bl);
             }
         } else {
             for (int x = 0; x < ncols; ++x) {
