@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <memory>
 
 #include "desktop/qt_services.h"
@@ -180,7 +181,18 @@ void QtKeyboard::beginPoll() {
     // The key state alone misses a tap shorter than the poll; read key by
     // key, a chord typed within a few milliseconds could be split between
     // two polls and whole in neither.
-    if (!presses_) presses_ = std::make_unique<x11::KeyPresses>(display);
+    if (!presses_) {
+        presses_ = std::make_unique<x11::KeyPresses>(display);
+        const int fd = presses_->connection();
+        if (fd >= 0) {
+            // Key events are taken in as they come (the event loop runs
+            // between polls), so the poll itself reads nothing at rest.
+            watcher_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+            x11::KeyPresses* presses = presses_.get();
+            QObject::connect(watcher_.get(), &QSocketNotifier::activated, watcher_.get(),
+                             [presses] { presses->fetch(); });
+        }
+    }
     presses_->read();
 }
 

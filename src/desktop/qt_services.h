@@ -14,6 +14,7 @@
 #include "platform/services.h"
 
 class QSoundEffect;
+class QSocketNotifier;
 class QWidget;
 
 namespace vis {
@@ -123,6 +124,7 @@ public:
 private:
     std::map<int, std::vector<unsigned char>> keycodes_;
     std::unique_ptr<x11::KeyPresses> presses_;
+    std::unique_ptr<QSocketNotifier> watcher_;  // declared after presses_: goes first
     // Looked up once: asking Qt for it each key of each poll costs more
     // than the poll itself.
     void* display_ = nullptr;

@@ -319,8 +319,10 @@ void KeyPresses::read() {
     auto* d = static_cast<Display*>(own_);
     if (!d) return;
     // What has arrived already, without asking the server: at rest the poll
-    // costs no round trip and no second wake-up.
-    bool confirm = drain(XEventsQueued(d, QueuedAfterReading)) || !primed_;
+    // costs no round trip and no second wake-up. Watched (fetch), the events
+    // have been taken in as they came: not even a read of the connection.
+    bool confirm = drain(XEventsQueued(d, watched_ ? QueuedAlready : QueuedAfterReading)) || moved_ || !primed_;
+    moved_ = false;
     for (bool h : held_) confirm = confirm || h;
     if (confirm) {
         // Keys moved or still held: the server's keymap settles what events
@@ -338,6 +340,24 @@ void KeyPresses::read() {
     for (std::size_t k = 0; k < down_.size(); ++k) down_[k] = heldBefore_[k] || pressed_[k] || held_[k];
     pressed_ = {};
     heldBefore_ = held_;
+#endif
+}
+
+int KeyPresses::connection() {
+#ifdef VIS_HAVE_X11
+    if (!own_) return -1;
+    watched_ = true;
+    return ConnectionNumber(static_cast<Display*>(own_));
+#else
+    return -1;
+#endif
+}
+
+void KeyPresses::fetch() {
+#ifdef VIS_HAVE_X11
+    // Taken out of the queue at once: with events left in it Xlib would not
+    // read the connection, which would then stay readable.
+    if (own_ && drain(XEventsQueued(static_cast<Display*>(own_), QueuedAfterReading))) moved_ = true;
 #endif
 }
 

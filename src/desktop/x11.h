@@ -62,6 +62,10 @@ public:
     // whole in one read however quickly it was typed.
     bool wasDown(const std::vector<unsigned char>& keycodes) const;
     bool working() const { return own_ != nullptr; }
+    // The connection's descriptor, for a watcher that calls fetch() whenever
+    // it is readable; read() then makes no system call at rest.
+    int connection();
+    void fetch();
 
 private:
     // Reads this many queued events; true when a key moved.
@@ -70,6 +74,8 @@ private:
     void* own_ = nullptr;
     int opcode_ = 0;
     bool primed_ = false;
+    bool watched_ = false;
+    bool moved_ = false;  // keys moved in what fetch() took in since the last read
     std::array<bool, 256> down_{};
     std::array<bool, 256> held_{};        // now, as far as known
     std::array<bool, 256> heldBefore_{};  // at the last read
