@@ -171,12 +171,16 @@ void QtGrabber::pressPrintScreen(int typcapt) {
 QtKeyboard::QtKeyboard() = default;
 QtKeyboard::~QtKeyboard() = default;
 
-void QtKeyboard::beginPoll() {
+void* QtKeyboard::display() {
     if (!displayKnown_) {
         display_ = x11Display();
         displayKnown_ = true;
     }
-    void* display = display_;
+    return display_;
+}
+
+void QtKeyboard::beginPoll() {
+    void* display = this->display();
     if (!display) return;
     // The key state alone misses a tap shorter than the poll; read key by
     // key, a chord typed within a few milliseconds could be split between
@@ -197,11 +201,7 @@ void QtKeyboard::beginPoll() {
 }
 
 bool QtKeyboard::keyDown(int virtualKey) {
-    if (!displayKnown_) {
-        display_ = x11Display();
-        displayKnown_ = true;
-    }
-    void* display = display_;
+    void* display = this->display();
     if (!display) return false;
     auto it = keycodes_.find(virtualKey);
     if (it == keycodes_.end()) it = keycodes_.emplace(virtualKey, x11::keycodesFor(display, virtualKey)).first;

@@ -127,6 +127,7 @@ private:
     std::unique_ptr<QSocketNotifier> watcher_;  // declared after presses_: goes first
     // Looked up once: asking Qt for it each key of each poll costs more
     // than the poll itself.
+    void* display();
     void* display_ = nullptr;
     bool displayKnown_ = false;
 };
