@@ -182,10 +182,14 @@ int capture(const Options& o) {
                 if (e.type == MapNotify && e.xmap.window == o.main && e.xmap.event == o.main && tUnmap >= 0)
                     tMap = t;
                 if (o.log && (e.xany.window == o.main || (e.type == ConfigureNotify && e.xconfigure.window == o.main)))
-                    std::fprintf(stderr, "%7.1f %s%s\n", t,
+                    std::fprintf(stderr, "%7.1f %s%s %dx%d+%d+%d\n", t,
                                  e.type == MapNotify ? "map" : e.type == UnmapNotify ? "unmap"
                                  : e.type == ConfigureNotify ? "configure" : "other",
-                                 e.xany.send_event ? " (synthetic)" : "");
+                                 e.xany.send_event ? " (synthetic)" : "",
+                                 e.type == ConfigureNotify ? e.xconfigure.width : 0,
+                                 e.type == ConfigureNotify ? e.xconfigure.height : 0,
+                                 e.type == ConfigureNotify ? e.xconfigure.x : 0,
+                                 e.type == ConfigureNotify ? e.xconfigure.y : 0);
                 if (e.type == ConfigureNotify && e.xconfigure.window == o.main && e.xconfigure.event == o.main) {
                     ++configures;
                     if (e.xconfigure.width != lastW || e.xconfigure.height != lastH) ++sizeChanges;

@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QPalette>
 #include <QSessionManager>
 #include <QThread>
 #include <QTimer>
@@ -30,6 +31,15 @@ constexpr qint64 kFrameGoneMs = 1000;
 }  // namespace
 
 QtRenderer::QtRenderer(const IScreen& screen) : d_(std::make_unique<Impl>(screen)) {
+    // Colours that do not follow the focus, as the program's controls never
+    // did: otherwise each change of active window repaints both windows
+    // whole, and a capture passes the focus between three.
+    QPalette steady = QApplication::palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto r = static_cast<QPalette::ColorRole>(role);
+        if (r != QPalette::NoRole) steady.setColor(QPalette::Inactive, r, steady.color(QPalette::Active, r));
+    }
+    QApplication::setPalette(steady);
     Impl* d = d_.get();
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &d->anchor,
                      [d](QSessionManager& m) { d->sessionEnding(m); });

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -160,6 +161,7 @@ struct QtRenderer::Impl {
     int menuSignals = 0;
     Window* lastActive = nullptr;
     QMargins learnedMargins;
+    std::map<std::string, QMargins> framesByName;
     std::set<std::uint64_t> runningTimers;
     // Reused by every sync, which runs after each handler (ten times a
     // second for the hot-key poll): no allocation when nothing changed.
@@ -292,6 +294,9 @@ protected:
     void moveEvent(QMoveEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void keyPressEvent(QKeyEvent* e) override;
+    // Nothing of the window shows the focus: no repaint when it moves.
+    void focusInEvent(QFocusEvent*) override {}
+    void focusOutEvent(QFocusEvent*) override {}
 
 private:
     Impl* r_;

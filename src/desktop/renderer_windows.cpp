@@ -174,10 +174,17 @@ QMargins QtRenderer::Impl::marginsFor(WindowView& v) {
     if (v.model->frameless) return {};
     if (v.top->isVisible()) {
         const QMargins m = frameMarginsOf(v.top);
-        if (!m.isNull()) learnedMargins = m;
-        return m.isNull() ? learnedMargins : m;
+        if (!m.isNull()) {
+            learnedMargins = m;
+            framesByName[v.model->name] = m;
+            return m;
+        }
     }
-    return learnedMargins;
+    // Not framed now: the frame this window (or a window of its name loaded
+    // before) had, for a window manager frames a resizable window and a tool
+    // window differently; else another's.
+    const auto known = framesByName.find(v.model->name);
+    return known != framesByName.end() ? known->second : learnedMargins;
 }
 
 void QtRenderer::Impl::applyGeometry(WindowView& v) {

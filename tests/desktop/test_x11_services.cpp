@@ -234,6 +234,64 @@ TEST_F(X11Services, WindowBoundsAndStatesUnderAWindowManager) {
     r.detach(win);
 }
 
+// Around a grab the windows are hidden and shown again: a window manager
+// frames a dialog and a resizable window differently, and neither may come
+// back at another size; moving the focus between them repaints neither.
+TEST_F(X11Services, WindowsShownAgainKeepTheirSizeAndTheFocusRepaintsNothing) {
+    QtScreen screen;
+    QtRenderer r(screen);
+    Window main("frmMain"), box("frmBox");
+    main.left = 1500, main.top = 750, main.width = 4500, main.height = 3000;
+    box.left = 7500, box.top = 750, box.width = 3000, box.height = 2250;
+    box.dialog = true;
+    for (Window* w : {&main, &box}) {
+        w->loaded = true;
+        w->caption = "Vistrelle - " + w->name;
+        r.attach(*w);
+        w->show();
+    }
+    r.syncAll();
+    QWidget* top = r.widgetFor(main);
+    QWidget* boxTop = r.widgetFor(box);
+    ASSERT_TRUE(waitUntil([&] {
+        return top->frameGeometry() == QRect(100, 50, 300, 200) && boxTop->frameGeometry() == QRect(500, 50, 200, 150) &&
+               top->geometry() != top->frameGeometry() && boxTop->geometry() != boxTop->frameGeometry();
+    }));
+    r.syncAll();  // both frames measured, the dialog's last
+    const QSize client = top->size();
+    ASSERT_NE(top->frameGeometry().height() - top->height(), boxTop->frameGeometry().height() - boxTop->height())
+        << "the two frames alike: nothing to tell apart";
+
+    struct PaintCounter : QObject {
+        QWidget* window;
+        int paints = 0;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::Paint && o->isWidgetType() && static_cast<QWidget*>(o)->window() == window) ++paints;
+            return false;
+        }
+    } counter;
+    counter.window = top;
+    qApp->installEventFilter(&counter);
+    boxTop->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return boxTop->isActiveWindow(); }));
+    top->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return top->isActiveWindow(); }));
+    waitUntil([] { return false; }, 200);
+    qApp->removeEventFilter(&counter);
+    EXPECT_EQ(counter.paints, 0);
+
+    main.hide();
+    box.hide();
+    r.processEvents();
+    main.show();
+    box.show();
+    r.syncAll();
+    EXPECT_EQ(top->size(), client) << "before the window manager answers";
+    EXPECT_TRUE(waitUntil([&] { return top->frameGeometry() == QRect(100, 50, 300, 200); }));
+    r.detach(box);
+    r.detach(main);
+}
+
 #endif
 
 TEST(X11Keysyms, VirtualKeysMapToBothSidesAndTheRightRows) {
