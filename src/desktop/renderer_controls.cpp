@@ -256,6 +256,7 @@ void QtRenderer::Impl::applyControl(WindowView& v, ControlView& cv, Control& c) 
             repaint = true;
         }
         if (repaint) surface->update();
+        if (repaint && v.model->visible) surface->prepareScaled();
         if (fresh || s.cursor != c.cursor || s.cursorPicture != c.cursorPicture.identity() || s.hotX != c.hotSpotX ||
             s.hotY != c.hotSpotY) {
             switch (c.cursor) {

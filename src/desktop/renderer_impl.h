@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <future>
 #include <map>
 #include <memory>
 #include <set>
@@ -330,6 +331,9 @@ public:
     QPoint lineFrom, lineTo;
 
     int inset() const { return kind_ == ControlKind::PictureBox && borderStyle == 1 ? kPanelInset : 0; }
+    // A stretched picture just handed over is reduced for display on another
+    // thread while the window is being framed; its first paint takes it.
+    void prepareScaled();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -346,8 +350,13 @@ private:
     Window* w_;
     std::uint64_t id_;
     ControlKind kind_;
+    QSize scaledSize() const;
+
     QPixmap scaled_;
     const void* scaledId_ = nullptr;
+    std::future<QImage> pending_;
+    const void* pendingId_ = nullptr;
+    QSize pendingSize_;
     QPixmap display_;  // a 24-bit picture converted for 1:1 display
     const void* displayId_ = nullptr;
     int displayPaints_ = 0;

@@ -204,7 +204,7 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
         case ControlKind::Image: {
             if (!picture.isNull() && width() > 0 && height() > 0) {
                 const qreal dpr = devicePixelRatioF();
-                const QSize want(qRound(width() * dpr), qRound(height() * dpr));
+                const QSize want = scaledSize();
                 if (picture.format() == QImage::Format_BGR888 && !fitsDisplayCopy(want)) {
                     // A second copy as large as the capture is not kept: the
                     // exposed part is reduced afresh from the capture itself.
@@ -227,7 +227,9 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
                         // Once per picture and size: a full-screen capture
                         // is never scaled again at the next paint.
                         scaled_ = QPixmap();
-                        scaled_ = QPixmap::fromImage(scaledImage(picture, want));
+                        const bool ready = pending_.valid() && pendingId_ == pictureId && pendingSize_ == want;
+                        scaled_ = QPixmap::fromImage(ready ? pending_.get() : scaledImage(picture, want));
+                        pendingId_ = nullptr;
                         scaled_.setDevicePixelRatio(dpr);
                         scaledId_ = pictureId;
                     }
@@ -264,6 +266,23 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
         default:
             break;
     }
+}
+
+QSize SurfaceWidget::scaledSize() const {
+    const qreal dpr = devicePixelRatioF();
+    return {qRound(width() * dpr), qRound(height() * dpr)};
+}
+
+void SurfaceWidget::prepareScaled() {
+    if (kind_ != ControlKind::Image || picture.isNull() || picture.format() != QImage::Format_BGR888) return;
+    const QSize want = scaledSize();
+    if (want.isEmpty() || !fitsDisplayCopy(want)) return;
+    if ((scaledId_ == pictureId && scaled_.size() == want) || (pendingId_ == pictureId && pendingSize_ == want))
+        return;
+    // The picture is immutable and its sharing thread-safe: the copy only reads.
+    pending_ = std::async(std::launch::async, [image = picture, want] { return scaledImage(image, want); });
+    pendingId_ = pictureId;
+    pendingSize_ = want;
 }
 
 void SurfaceWidget::hideEvent(QHideEvent*) {

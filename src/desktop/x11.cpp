@@ -8,6 +8,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 #include <X11/keysym.h>
 #endif
 
@@ -189,6 +192,61 @@ bool copyBand(XImage* im, unsigned char* dst, std::size_t stride) {
     return true;
 }
 
+// A band in memory shared with the server, where the server is on this
+// machine and allows it; else no image, and the pixels come by the connection.
+struct SharedBand {
+    Display* d;
+    XShmSegmentInfo info{};
+    XImage* image = nullptr;
+
+    SharedBand(Display* display, int width, int height) : d(display) {
+        info.shmid = -1;
+        info.shmaddr = reinterpret_cast<char*>(-1);
+        if (!XShmQueryExtension(d)) return;
+        XImage* im = XShmCreateImage(d, DefaultVisual(d, DefaultScreen(d)),
+                                     static_cast<unsigned>(DefaultDepth(d, DefaultScreen(d))), ZPixmap, nullptr, &info,
+                                     static_cast<unsigned>(width), static_cast<unsigned>(height));
+        if (!im) return;
+        info.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(im->bytes_per_line) * static_cast<std::size_t>(height),
+                            IPC_CREAT | 0600);
+        if (info.shmid >= 0) info.shmaddr = static_cast<char*>(shmat(info.shmid, nullptr, 0));
+        if (info.shmaddr == reinterpret_cast<char*>(-1)) {
+            XDestroyImage(im);
+            return;
+        }
+        im->data = info.shmaddr;
+        info.readOnly = False;
+        // An attach the server refuses (another machine's) shows as an error
+        // once it has answered; it is forgiven, the connection serving instead.
+        // Called under an ErrorTrap.
+        const int errors = g_errors;
+        const bool attached = XShmAttach(d, &info);
+        XSync(d, False);
+        const bool refused = g_errors != errors;
+        g_errors = errors;
+        // Gone with the last detach, even if we end abruptly.
+        shmctl(info.shmid, IPC_RMID, nullptr);
+        if (!attached || refused) {
+            im->data = nullptr;
+            XDestroyImage(im);
+            shmdt(info.shmaddr);
+            info.shmaddr = reinterpret_cast<char*>(-1);
+            return;
+        }
+        image = im;
+    }
+    ~SharedBand() {
+        if (!image) return;
+        XShmDetach(d, &info);
+        XSync(d, False);
+        image->data = nullptr;
+        XDestroyImage(image);
+        shmdt(info.shmaddr);
+    }
+    SharedBand(const SharedBand&) = delete;
+    SharedBand& operator=(const SharedBand&) = delete;
+};
+
 }  // namespace
 #endif
 
@@ -203,6 +261,17 @@ bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t str
     if (r.x < 0 || r.y < 0 || r.x + r.width > ra.width || r.y + r.height > ra.height) return false;
     // Bands of about 2 MiB in the server's layout: few round trips, little memory.
     const int band = std::max(1, (1 << 21) / (r.width * 4));
+    if (SharedBand shared(d, r.width, band); shared.image) {
+        // The server writes the pixels straight into our memory instead of
+        // into the connection.
+        for (int y0 = 0; y0 < r.height; y0 += band) {
+            shared.image->height = std::min(band, r.height - y0);
+            if (!XShmGetImage(d, root, shared.image, r.x, r.y + y0, AllPlanes) ||
+                !copyBand(shared.image, dst + static_cast<std::size_t>(y0) * stride, stride))
+                return false;
+        }
+        return !trap.failed();
+    }
     for (int y0 = 0; y0 < r.height; y0 += band) {
         const int n = std::min(band, r.height - y0);
         XImage* im = XGetImage(d, root, r.x, r.y + y0, static_cast<unsigned>(r.width), static_cast<unsigned>(n),

@@ -30,7 +30,9 @@ for n in $(seq 90 199); do
 done
 [[ -n $display ]] || { echo "no free display number" >&2; exit 1; }
 
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp -noreset >"$VIS_TMP/xvfb.log" 2>&1 &
+# VIS_XVFB_ARGS: more options for the server (word-split).
+# shellcheck disable=SC2086
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp -noreset ${VIS_XVFB_ARGS:-} >"$VIS_TMP/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY=":$display"
 ready=

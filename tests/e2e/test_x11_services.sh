@@ -8,6 +8,9 @@ if [[ ! -x $tests ]]; then
     echo "SKIP: desktop_tests is not built beside $VIS_EXE"
     exit 0
 fi
+if [[ ${VIS_XVFB_ARGS:-} == *MIT-SHM* ]]; then
+    xdpyinfo -queryExtensions | grep -q MIT-SHM && fail "the server still shares memory"
+fi
 QT_QPA_PLATFORM=xcb "$tests" --gtest_filter='X11*' --gtest_brief=1 || fail "X11 service tests"
 # They must have run, not skipped for want of a display.
 QT_QPA_PLATFORM=xcb "$tests" --gtest_filter='X11Services.*' 2>&1 | grep -q '\[  SKIPPED \]' &&
