@@ -20,6 +20,7 @@ std::string toucheTexte(int k) { return k < 10 ? std::to_string(k) + " " : std::
 
 void FrmMain::Timerclav_Timer() {
     Timerclav->changedNothing = false;
+    Timerclav->idleUntilKey = false;
     IKeyboard& kb = app.platform.keyboard;
     kb.beginPoll();
     // Each key is asked about once a poll: a key tapped since the previous
@@ -43,6 +44,8 @@ void FrmMain::Timerclav_Timer() {
     // One capture at a time: a combination pressed meanwhile waits for it.
     if (toucheEnAttente_ < 0 || captureBusy_) {
         Timerclav->changedNothing = true;
+        // A combination waiting for the capture is served by a later tick.
+        Timerclav->idleUntilKey = toucheEnAttente_ < 0;
         return;
     }
     const int k = toucheEnAttente_;
@@ -55,6 +58,7 @@ void FrmMain::Timerclav_Timer() {
     bouton_Click(k);
     // Last: a poll run by the capture's own waits has said otherwise.
     Timerclav->changedNothing = false;
+    Timerclav->idleUntilKey = false;
 }
 
 void FrmMain::MnuCaptper_Click() {

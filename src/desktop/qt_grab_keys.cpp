@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <memory>
+#include <utility>
 
 #include "desktop/qt_services.h"
 #include "desktop/x11.h"
@@ -106,6 +107,9 @@ QtKeyboard::~QtKeyboard() = default;
 
 void QtKeyboard::beginPoll() {}
 
+// GetAsyncKeyState tells of no key event: the poll goes on ticking.
+bool QtKeyboard::restUntilKeyMoves(std::function<void()>) { return false; }
+
 bool QtKeyboard::keyDown(int virtualKey) {
     // Bit 15: down now; bit 0: pressed since the previous call.
     return (GetAsyncKeyState(virtualKey) & 0x8001) != 0;
@@ -193,11 +197,19 @@ void QtKeyboard::beginPoll() {
             // between polls), so the poll itself reads nothing at rest.
             watcher_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
             x11::KeyPresses* presses = presses_.get();
-            QObject::connect(watcher_.get(), &QSocketNotifier::activated, watcher_.get(),
-                             [presses] { presses->fetch(); });
+            QObject::connect(watcher_.get(), &QSocketNotifier::activated, watcher_.get(), [this, presses] {
+                presses->fetch();
+                if (auto wake = std::exchange(wake_, nullptr)) wake();
+            });
         }
     }
     presses_->read();
+}
+
+bool QtKeyboard::restUntilKeyMoves(std::function<void()> wake) {
+    if (!presses_ || !watcher_ || !presses_->quiet()) return false;
+    wake_ = std::move(wake);
+    return true;
 }
 
 bool QtKeyboard::keyDown(int virtualKey) {

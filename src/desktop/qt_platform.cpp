@@ -27,7 +27,10 @@ struct QtPlatform::Impl {
                       dialogs, keyboard, paths, tray, printer, mail, systemInfo};
 };
 
-QtPlatform::QtPlatform() : d_(std::make_unique<Impl>()) {}
+QtPlatform::QtPlatform() : d_(std::make_unique<Impl>()) {
+    Impl* d = d_.get();
+    d->renderer.setKeyRest([d](std::function<void()> wake) { return d->keyboard.restUntilKeyMoves(std::move(wake)); });
+}
 QtPlatform::~QtPlatform() = default;
 
 Platform& QtPlatform::services() { return d_->platform; }

@@ -120,8 +120,12 @@ public:
     ~QtKeyboard() override;
     void beginPoll() override;
     bool keyDown(int virtualKey) override;
+    // Where key events come in as they happen and no key is down: keeps
+    // wake, to be called once the next one comes, and says yes.
+    bool restUntilKeyMoves(std::function<void()> wake);
 
 private:
+    std::function<void()> wake_;
     std::map<int, std::vector<unsigned char>> keycodes_;
     std::unique_ptr<x11::KeyPresses> presses_;
     std::unique_ptr<QSocketNotifier> watcher_;  // declared after presses_: goes first

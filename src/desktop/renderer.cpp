@@ -81,6 +81,8 @@ void QtRenderer::syncAll() { d_->syncAll(); }
 
 std::shared_ptr<void> QtRenderer::modalScope() { return d_->modalScope(); }
 
+void QtRenderer::setKeyRest(std::function<bool(std::function<void()>)> rest) { d_->keyRest = std::move(rest); }
+
 void QtRenderer::processEvents() {
     d_->syncNow();
     QCoreApplication::processEvents(QEventLoop::AllEvents);

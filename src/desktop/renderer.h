@@ -43,6 +43,9 @@ public:
     // meanwhile show what they do at once, as between handlers. Holds until
     // the returned token is let go.
     std::shared_ptr<void> modalScope();
+    // Where a timer's tick says it waits for a key (Timer::idleUntilKey): asked
+    // with a wake-up to call; yes stops the timer until that call.
+    void setKeyRest(std::function<bool(std::function<void()>)> rest);
 
     // What the renderer built, for tests; null when there is none (yet).
     QWidget* widgetFor(const Window& w) const;  // the top-level window

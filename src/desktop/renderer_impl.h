@@ -97,6 +97,7 @@ struct BuiltEntry {
 struct TimerView {
     QPointer<QTimer> timer;
     int interval = -1;
+    bool resting = false;  // stopped until a key moves
 };
 
 struct WindowView {
@@ -164,6 +165,8 @@ struct QtRenderer::Impl {
     QMargins learnedMargins;
     std::map<std::string, QMargins> framesByName;
     std::set<std::uint64_t> runningTimers;
+    std::function<bool(std::function<void()>)> keyRest;
+    void wakeTimer(Window* w, std::uint64_t id);
     // Reused by every sync, which runs after each handler (ten times a
     // second for the hot-key poll): no allocation when nothing changed.
     std::vector<std::uint64_t> orderScratch;

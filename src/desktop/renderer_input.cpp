@@ -132,12 +132,34 @@ void QtRenderer::Impl::timerTick(Window* w, std::uint64_t id) {
     if (!h) return;
     if (ending) return;
     t->changedNothing = false;
+    t->idleUntilKey = false;
     runningTimers.insert(id);
     runHandler(h);
     runningTimers.erase(id);
     // The handler may have let its timer (or its window) go.
     const Timer* after = viewOf(w) ? findTimer(w, id) : nullptr;
-    if (!after || !after->changedNothing) syncNow();
+    if (!after || !after->changedNothing) {
+        syncNow();
+        return;
+    }
+    // A poll at rest: no tick until a key moves, where that can be told.
+    if (!after->idleUntilKey || !keyRest) return;
+    auto tv = viewOf(w)->timers.find(id);
+    if (tv == viewOf(w)->timers.end() || !tv->second.timer) return;
+    if (keyRest([this, w, id] { wakeTimer(w, id); })) {
+        tv->second.timer->stop();
+        tv->second.resting = true;
+    }
+}
+
+void QtRenderer::Impl::wakeTimer(Window* w, std::uint64_t id) {
+    WindowView* v = viewOf(w);
+    if (!v) return;
+    auto tv = v->timers.find(id);
+    if (tv == v->timers.end() || !tv->second.resting) return;
+    tv->second.resting = false;
+    // Picked up again as the model has it.
+    syncTimers(*v);
 }
 
 void QtRenderer::Impl::textEdited(Window* w, std::uint64_t id, const QString& text) {

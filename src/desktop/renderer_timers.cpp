@@ -24,7 +24,8 @@ void QtRenderer::Impl::syncTimers(WindowView& v) {
             tv.interval = t->interval;
         }
         const bool run = t->enabled && t->interval > 0;
-        if (run && !tv.timer->isActive()) tv.timer->start();
+        if (!run) tv.resting = false;
+        if (run && !tv.resting && !tv.timer->isActive()) tv.timer->start();
         if (!run && tv.timer->isActive()) tv.timer->stop();
     }
     // Every view still has its timer: nothing to remove.

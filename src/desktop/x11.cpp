@@ -458,6 +458,20 @@ bool KeyPresses::drain(int queued) {
     return any;
 }
 
+bool KeyPresses::quiet() const {
+#ifdef VIS_HAVE_X11
+    if (!own_ || !watched_ || !primed_ || moved_ || XEventsQueued(static_cast<Display*>(own_), QueuedAlready) > 0)
+        return false;
+    // The last read answered that nothing was down: the next one would
+    // answer the same (a key released just before it still answers down).
+    for (std::size_t k = 0; k < held_.size(); ++k)
+        if (held_[k] || pressed_[k] || down_[k]) return false;
+    return true;
+#else
+    return false;
+#endif
+}
+
 bool KeyPresses::wasDown(const std::vector<unsigned char>& keycodes) const {
     for (unsigned char k : keycodes)
         if (down_[k]) return true;

@@ -66,6 +66,10 @@ public:
     // it is readable; read() then makes no system call at rest.
     int connection();
     void fetch();
+    // Watched, nothing held, nothing down at the last read and nothing come
+    // since: the next read can only tell something new once a key event
+    // has come in.
+    bool quiet() const;
 
 private:
     // Reads this many queued events; true when a key moved.

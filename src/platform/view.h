@@ -112,6 +112,10 @@ struct Timer {
     // Set by a tick's handler that left every window as it was: the front
     // end then has nothing to bring in step (a poll at rest costs no redraw).
     bool changedNothing = false;
+    // Set with it by a poll of the keyboard that has nothing left to do until
+    // a key moves: a front end that sees the keys move may stop the ticks
+    // until then.
+    bool idleUntilKey = false;
 };
 
 // Why a window is being closed.

@@ -626,6 +626,31 @@ TEST_F(RendererTest, ActivationComesFromAnotherOfTheProgramsWindowsOrAShow) {
     r.detach(other);
 }
 
+TEST_F(RendererTest, APollAtRestStopsTicksUntilAKeyMovesAndNotWhenToldNo) {
+    std::function<void()> wake;
+    bool restAllowed = true;
+    r.setKeyRest([&](std::function<void()> w) {
+        wake = std::move(w);
+        return restAllowed;
+    });
+    int ticks = 0;
+    Timer& t = win.addTimer("poll", 5, true);
+    t.onTick = [&] {
+        ++ticks;
+        t.changedNothing = t.idleUntilKey = true;
+    };
+    win.show();
+    r.syncAll();
+    ASSERT_TRUE(test::waitUntil([&] { return ticks == 1; }));
+    r.syncAll();  // the model still says enabled: the timer keeps resting
+    test::waitUntil([] { return false; }, 60);
+    EXPECT_EQ(ticks, 1);
+    ASSERT_TRUE(wake);
+    restAllowed = false;
+    wake();
+    EXPECT_TRUE(test::waitUntil([&] { return ticks >= 4; })) << "ticking again, the keyboard saying no";
+}
+
 TEST_F(RendererTest, ExitHidesAtOnceAndEndsTheEventLoopWithTheCode) {
     bool unloaded = false;
     int ticks = 0;

@@ -169,6 +169,18 @@ TEST_F(X11Services, KeyStateIsSeenWhateverWindowHasTheFocus) {
     poll();
     EXPECT_TRUE(keys.keyDown(16));
     EXPECT_TRUE(keys.keyDown(122));
+    // At rest the polls may stop until a key moves, but not while the last
+    // one saw a key down: the next one has a release to tell.
+    bool woken = false;
+    EXPECT_FALSE(keys.restUntilKeyMoves([&] { woken = true; }));
+    poll();
+    ASSERT_TRUE(keys.restUntilKeyMoves([&] { woken = true; }));
+    key(f11, true);
+    key(f11, false);
+    XSync(d, False);
+    EXPECT_TRUE(waitUntil([&] { return woken; }));
+    poll();
+    EXPECT_TRUE(keys.keyDown(122));
 }
 
 TEST_F(X11Services, WindowBoundsAndStatesUnderAWindowManager) {

@@ -51,9 +51,11 @@ TEST_F(HotKeyTest, HeldActsOnceAndEachTapBetweenPollsOnce) {
     const Timer& t = *main().Timerclav;
     poll();
     EXPECT_TRUE(t.changedNothing) << "a poll at rest leaves the windows alone";
+    EXPECT_TRUE(t.idleUntilKey);
     sim.keyboard.down = {kShift, '1', kF11};
     poll();
     EXPECT_FALSE(t.changedNothing) << "a poll that captures has windows to redraw";
+    EXPECT_FALSE(t.idleUntilKey);
     for (int i = 0; i < 4; ++i) poll();
     EXPECT_EQ(g().nbCaptures, 1);
     sim.keyboard.down.clear();
@@ -79,6 +81,7 @@ TEST_F(HotKeyTest, TapDuringACaptureWaitsForItAndTheOptionsDialogGoesFirst) {
     t.onTick = [&] {
         sim.keyboard.tapped = {kShift, '1', kF11};
         poll();
+        EXPECT_FALSE(main().Timerclav->idleUntilKey) << "a combination waits for this capture";
         t.enabled = false;
     };
     g().tempo = 0.2;
