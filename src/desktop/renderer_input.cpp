@@ -158,8 +158,10 @@ void QtRenderer::Impl::wakeTimer(Window* w, std::uint64_t id) {
     auto tv = v->timers.find(id);
     if (tv == v->timers.end() || !tv->second.resting) return;
     tv->second.resting = false;
-    // Picked up again as the model has it.
+    // Picked up again as the model has it, with a tick at once: a hot key
+    // typed in one go is seen now rather than a poll later.
     syncTimers(*v);
+    QTimer::singleShot(0, &anchor, [this, w, id] { timerTick(w, id); });
 }
 
 void QtRenderer::Impl::textEdited(Window* w, std::uint64_t id, const QString& text) {

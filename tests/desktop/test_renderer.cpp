@@ -634,7 +634,7 @@ TEST_F(RendererTest, APollAtRestStopsTicksUntilAKeyMovesAndNotWhenToldNo) {
         return restAllowed;
     });
     int ticks = 0;
-    Timer& t = win.addTimer("poll", 5, true);
+    Timer& t = win.addTimer("poll", 200, true);
     t.onTick = [&] {
         ++ticks;
         t.changedNothing = t.idleUntilKey = true;
@@ -643,12 +643,13 @@ TEST_F(RendererTest, APollAtRestStopsTicksUntilAKeyMovesAndNotWhenToldNo) {
     r.syncAll();
     ASSERT_TRUE(test::waitUntil([&] { return ticks == 1; }));
     r.syncAll();  // the model still says enabled: the timer keeps resting
-    test::waitUntil([] { return false; }, 60);
+    test::waitUntil([] { return false; }, 250);
     EXPECT_EQ(ticks, 1);
     ASSERT_TRUE(wake);
     restAllowed = false;
     wake();
-    EXPECT_TRUE(test::waitUntil([&] { return ticks >= 4; })) << "ticking again, the keyboard saying no";
+    EXPECT_TRUE(test::waitUntil([&] { return ticks == 2; }, 100)) << "a tick at once, not a poll later";
+    EXPECT_TRUE(test::waitUntil([&] { return ticks >= 3; })) << "ticking again, the keyboard saying no";
 }
 
 TEST_F(RendererTest, ExitHidesAtOnceAndEndsTheEventLoopWithTheCode) {
