@@ -47,6 +47,9 @@ QtRenderer::QtRenderer(const IScreen& screen) : d_(std::make_unique<Impl>(screen
 
 QtRenderer::~QtRenderer() {
     for (auto& v : d_->windows) delete v->top.data();
+    // Detached ones not yet deleted by the event loop: their events would
+    // reach a renderer that is gone.
+    for (auto& top : d_->retired) delete top.data();
 }
 
 void QtRenderer::attach(Window& w) {
@@ -69,6 +72,8 @@ void QtRenderer::detach(Window& w) {
         if (v.top) {
             v.top->hide();
             v.top->deleteLater();
+            d_->retired.erase(std::remove(d_->retired.begin(), d_->retired.end(), nullptr), d_->retired.end());
+            d_->retired.push_back(v.top);
         }
         list.erase(it);
         break;

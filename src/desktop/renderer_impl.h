@@ -165,6 +165,7 @@ struct QtRenderer::Impl {
     QMargins learnedMargins;
     std::map<std::string, QMargins> framesByName;
     std::set<std::uint64_t> runningTimers;
+    std::vector<QPointer<TopWidget>> retired;  // detached, deleted later
     std::function<bool(std::function<void()>)> keyRest;
     void wakeTimer(Window* w, std::uint64_t id);
     // Reused by every sync, which runs after each handler (ten times a
