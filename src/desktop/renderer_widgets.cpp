@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <chrono>
 
 #include "desktop/qt_image.h"
 #include "desktop/renderer_impl.h"
@@ -298,6 +299,12 @@ void SurfaceWidget::hideEvent(QHideEvent*) {
     if (bytes(scaled_) >= kLarge) {
         scaled_ = QPixmap();
         scaledId_ = nullptr;
+    }
+    // A reduction never painted is let go once done (waiting would hold up
+    // the grab that hides the window).
+    if (pending_.valid() && pending_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+        pending_ = {};
+        pendingId_ = nullptr;
     }
 }
 
