@@ -182,9 +182,6 @@ stop_app() { [[ -n $APP_PID ]] && stop_pid "$APP_PID"; APP_PID=; }
 rss_kib() { awk '/^VmRSS:/ {print $2}' "/proc/$APP_PID/status"; }
 hwm_kib() { awk '/^VmHWM:/ {print $2}' "/proc/$APP_PID/status"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-# cpu_ns PID: CPU time of all its threads in nanoseconds (clock ticks are
-# too coarse for a tenth of a percent over half a minute).
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f\n", s}'; }
 
 # click_button K: raises the main window and clicks toolbar button K with xdotool.
 click_button() {
@@ -255,21 +252,34 @@ delete_all() {
 
 # rest S: wake-ups and CPU of the program over S seconds of rest; prints
 # "main_thread_wakeups/s all_threads_wakeups/s cpu_percent".
+# Threads come and go (Qt's pool lets its threads go after 30 s idle): each
+# figure is the sum of per-thread changes over the threads alive at the end,
+# those born meanwhile counted from zero.
 rest_figures() {
-    local s=$1 m0 a0 c0 m1 a1 c1 t0 t1
-    read -r m0 a0 < <(wakeups)
+    local s=$1 t0 t1
     threads >"$TMP/threads0"
-    c0=$(cpu_ns "$APP_PID")
+    per_thread >"$TMP/per0"
     t0=$(date +%s.%N)
     sleep "$s"
-    read -r m1 a1 < <(wakeups)
     threads >"$TMP/threads1"
-    c1=$(cpu_ns "$APP_PID")
+    per_thread >"$TMP/per1"
     t1=$(date +%s.%N)
     log "  wake-ups by thread over ${s}s: $(join "$TMP/threads0" "$TMP/threads1" | awk '{printf "%s %d\n", $1, $3 - $2}' |
         sort -k2 -nr | head -n 5 | tr '\n' ' ')"
-    awk -v m=$((m1 - m0)) -v a=$((a1 - a0)) -v c=$((c1 - c0)) -v t0="$t0" -v t1="$t1" -v hz="$(getconf CLK_TCK)" \
-        'BEGIN {d = t1 - t0; printf "%.1f %.1f %.3f\n", m / d, a / d, 100 * c / 1e9 / d}'
+    join -a 2 -e 0 -o 0,1.2,1.3,2.2,2.3 "$TMP/per0" "$TMP/per1" |
+        awk -v main="$APP_PID" -v t0="$t0" -v t1="$t1" '
+            {w = $4 - $2; c += $5 - $3; a += w; if ($1 == main) m = w}
+            END {d = t1 - t0; printf "%.1f %.1f %.3f\n", m / d, a / d, 100 * c / 1e9 / d}'
+}
+# per_thread: "TID SWITCHES CPU_NS" for each thread, sorted for join; CPU
+# time in nanoseconds (clock ticks are too coarse for a tenth of a percent).
+per_thread() {
+    local t w c
+    for t in /proc/"$APP_PID"/task/*; do
+        w=$(awk '/^voluntary_ctxt_switches:/ {print $2}' "$t/status" 2>/dev/null)
+        c=$(awk '{print $1}' "$t/schedstat" 2>/dev/null)
+        printf '%s %s %s\n' "${t##*/}" "${w:-0}" "${c:-0}"
+    done | sort
 }
 # threads: "TID:NAME SWITCHES" for each thread, sorted for join.
 threads() {
@@ -278,15 +288,6 @@ threads() {
         printf '%s:%s %s\n' "${t##*/}" "$(tr ' ' _ <"$t/comm" 2>/dev/null)" \
             "$(awk '/^voluntary_ctxt_switches:/ {print $2}' "$t/status" 2>/dev/null)"
     done | sort
-}
-wakeups() {
-    local main all=0 f v
-    main=$(awk '/^voluntary_ctxt_switches:/ {print $2}' "/proc/$APP_PID/status")
-    for f in /proc/"$APP_PID"/task/*/status; do
-        v=$(awk '/^voluntary_ctxt_switches:/ {print $2}' "$f" 2>/dev/null)
-        all=$((all + ${v:-0}))
-    done
-    echo "$main $all"
 }
 
 # ---------------------------------------------------------------- picture
