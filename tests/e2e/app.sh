@@ -108,9 +108,11 @@ menu_entry() {
         while ((SECONDS <= deadline)); do
             for w in $(xdotool search --onlyvisible --classname '^vistrelle$' 2>/dev/null); do
                 # A menu is an override-redirect child of the root (the tray
-                # icon, also the program's, sits in the tray's panel).
+                # icon, also the program's, sits in the tray's panel), and so
+                # is a tooltip left by the pointer: its window type tells it.
                 if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
-                    xwininfo -tree -id "$w" 2>/dev/null | grep -q 'Parent window id: .*(the root window)'; then
+                    xwininfo -tree -id "$w" 2>/dev/null | grep -q 'Parent window id: .*(the root window)' &&
+                    [[ $(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null) != *_TOOLTIP* ]]; then
                     sleep 0.2
                     xdotool key --clearmodifiers "$3"
                     return 0
