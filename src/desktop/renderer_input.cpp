@@ -137,15 +137,16 @@ void QtRenderer::Impl::timerTick(Window* w, std::uint64_t id) {
     runHandler(h);
     runningTimers.erase(id);
     // The handler may have let its timer (or its window) go.
-    const Timer* after = viewOf(w) ? findTimer(w, id) : nullptr;
+    WindowView* v = viewOf(w);
+    const Timer* after = v ? findTimer(w, id) : nullptr;
     if (!after || !after->changedNothing) {
         syncNow();
         return;
     }
     // A poll at rest: no tick until a key moves, where that can be told.
     if (!after->idleUntilKey || !keyRest) return;
-    auto tv = viewOf(w)->timers.find(id);
-    if (tv == viewOf(w)->timers.end() || !tv->second.timer) return;
+    auto tv = v->timers.find(id);
+    if (tv == v->timers.end() || !tv->second.timer) return;
     if (keyRest([this, w, id] { wakeTimer(w, id); })) {
         tv->second.timer->stop();
         tv->second.resting = true;
