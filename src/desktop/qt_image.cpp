@@ -3,142 +3,163 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define VIS_SSE2 1
+#else
+#define VIS_SSE2 0
+#endif
 
 namespace vis {
 
 namespace {
 void releaseBitmap(void* info) { delete static_cast<Bitmap*>(info); }
 
-// Adds a row of bytes times w to the sums (kept apart from the bytes, so the
-// compiler may do it several at a time).
+// The shares of the source pixels under each target pixel along one axis, in
+// fixed point. Target pixel t covers [t*s, (t+1)*s) in units where source
+// pixel k covers [k*d, (k+1)*d). Rounding the running total rather than each
+// share makes a target's shares sum to exactly `one`, each within one unit of
+// its exact value, whatever part of the target is asked for.
+struct Shares {
+    std::vector<int> first;               // first source pixel under each target pixel
+    std::vector<int> count;               // how many source pixels
+    std::vector<std::size_t> at;          // where its shares start in w
+    std::vector<std::int16_t> w;
+};
+Shares sharesOf(long long s, long long d, int t0, int n, int one) {
+    Shares a;
+    a.first.reserve(static_cast<std::size_t>(n));
+    a.count.reserve(static_cast<std::size_t>(n));
+    a.at.reserve(static_cast<std::size_t>(n));
+    for (long long t = t0; t < t0 + n; ++t) {
+        const long long lo = t * s, hi = (t + 1) * s;
+        const long long k0 = lo / d, k1 = (hi + d - 1) / d;
+        a.first.push_back(static_cast<int>(k0));
+        a.count.push_back(static_cast<int>(k1 - k0));
+        a.at.push_back(a.w.size());
+        long long cum = 0;
+        long long prev = 0;
+        for (long long k = k0; k < k1; ++k) {
+            cum += std::min(hi, (k + 1) * d) - std::max(lo, k * d);
+            const long long r = (cum * one + s / 2) / s;
+            a.w.push_back(static_cast<std::int16_t>(r - prev));
+            prev = r;
+        }
+    }
+    return a;
+}
+
+// Row sums are 16 bits, kept offset by 2^15 so that the across pass can take
+// them as signed: 255 * 256 fits, and with a column's shares 255 * 256 * 16384
+// fits 31 bits once the offset is taken back.
+constexpr int kRowOne = 256;
+constexpr int kColOne = 16384;
+constexpr int kShift = 22;  // log2(kRowOne * kColOne)
+constexpr std::int32_t kOffsetBack = std::int32_t{1} << 29;  // 2^15 * kColOne
+
+// Source rows weighted into one row of 16-bit sums (kept apart from the
+// bytes, so that the compiler does it several at a time).
 #if defined(__GNUC__) && !defined(__clang__)
 __attribute__((optimize("tree-vectorize")))
 #endif
-void addRow(std::uint32_t* __restrict sums, const uchar* __restrict bytes, std::size_t n, std::uint32_t w) {
-    for (std::size_t i = 0; i < n; ++i) sums[i] += bytes[i] * w;
+void setRow(std::uint16_t* __restrict sums, const uchar* __restrict bytes, std::size_t n, std::uint16_t w) {
+    for (std::size_t i = 0; i < n; ++i) sums[i] = static_cast<std::uint16_t>(bytes[i] * w + 0x8000);
+}
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("tree-vectorize")))
+#endif
+void addRow(std::uint16_t* __restrict sums, const uchar* __restrict bytes, std::size_t n, std::uint16_t w) {
+    for (std::size_t i = 0; i < n; ++i) sums[i] = static_cast<std::uint16_t>(sums[i] + bytes[i] * w);
 }
 
-// Area average of a 24-bit picture straight into 32 bits, a source row at a
-// time: no full-size 32-bit copy of a large capture ever exists. Source
-// column sx covers [sx*tw, (sx+1)*tw) in units where target column t covers
-// [t*sw, (t+1)*sw); rows alike. A target pixel being no smaller than a source
-// pixel, a source row falls in at most two target rows: rows are summed
-// first (a plain pass over bytes), each finished target row is then reduced
-// across. Only `part` of the target is made, from the pixels under it.
+// One target pixel from the row sums of the source pixels under it, two at a
+// time. `q` starts at the sums of its first source pixel, `pairs` holds its
+// shares two to a word, padded with 0 shares to the row's common count (a
+// fixed count costs less than a mispredicted branch per pixel); the sums
+// that padding reads lie within the row's spare end.
+template <int kPairs>
+inline std::uint32_t pixelOf(const std::uint16_t* q, const std::uint32_t* pairs, int npairs) {
+    const int np = kPairs > 0 ? kPairs : npairs;
+#if VIS_SSE2
+    __m128i acc = _mm_setzero_si128();
+    for (int j = 0; j < np; ++j, q += 6) {
+        const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(q));
+        const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(q + 3));
+        const __m128i w = _mm_set1_epi32(static_cast<int>(pairs[j]));
+        acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), w));
+    }
+    acc = _mm_srai_epi32(_mm_add_epi32(acc, _mm_set1_epi32(kOffsetBack + (1 << (kShift - 1)))), kShift);
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(acc, acc), acc);
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes)) | 0xFF000000u;
+#else
+    std::int32_t c[3] = {0, 0, 0};
+    for (int j = 0; j < np; ++j, q += 6) {
+        const auto w0 = static_cast<std::int16_t>(pairs[j] & 0xFFFF), w1 = static_cast<std::int16_t>(pairs[j] >> 16);
+        for (int k = 0; k < 3; ++k) c[k] += static_cast<std::int16_t>(q[k]) * w0 + static_cast<std::int16_t>(q[k + 3]) * w1;
+    }
+    const auto ch = [&](int k) {
+        return static_cast<std::uint32_t>((c[k] + kOffsetBack + (1 << (kShift - 1))) >> kShift);
+    };
+    return 0xFF000000u | (ch(2) << 16) | (ch(1) << 8) | ch(0);
+#endif
+}
+
+template <int kPairs>
+void rowAcross(std::uint32_t* line, const std::uint16_t* sums, const Shares& cols, int sx0,
+               const std::uint32_t* pairs, int npairs) {
+    for (std::size_t x = 0; x < cols.first.size(); ++x)
+        line[x] = pixelOf<kPairs>(sums + static_cast<std::size_t>(cols.first[x] - sx0) * 3,
+                                  pairs + x * static_cast<std::size_t>(npairs), npairs);
+}
+
+// Area average of a 24-bit picture straight into 32 bits, a target row at a
+// time: no full-size 32-bit copy of a large capture ever exists. The source
+// rows under a target row are summed first (a plain pass over bytes), then
+// reduced across. Only `part` of the target is made, from the pixels under
+// it, and a part is exactly that part of the whole. Shares are fixed point,
+// so that a display picture may be off by one in a pixel.
 QImage areaAverage24(const QImage& src, int tw, int th, const QRect& part) {
-    const long long sw = src.width();
-    const long long sh = src.height();
     QImage out(part.size(), QImage::Format_RGB32);
     if (out.isNull()) return out;
-    const int tx0 = part.left(), ty0 = part.top();
-    const int ncols = part.width(), nrows = part.height();
-    const int sx0 = static_cast<int>(tx0 * sw / tw);
-    const int sx1 = static_cast<int>(((tx0 + ncols) * sw + tw - 1) / tw);
-    const int sy0 = static_cast<int>(ty0 * sh / th);
-    const int sy1 = static_cast<int>(((ty0 + nrows) * sh + th - 1) / th);
-    // Overlap of source pixel s with target pixel t, in the units above.
-    const auto overlap = [](long long s, long long t, long long sLen, long long tLen) {
-        const long long lo = std::max(s * sLen, t * tLen);
-        const long long hi = std::min((s + 1) * sLen, (t + 1) * tLen);
-        return static_cast<std::uint32_t>(hi > lo ? hi - lo : 0);
-    };
-    // The source columns under each target column, with their shares.
-    struct Tap {
-        std::uint32_t at;  // byte offset in the row sums
-        std::uint32_t w;
-    };
-    std::vector<Tap> taps;
-    std::vector<std::size_t> firstTap(static_cast<std::size_t>(ncols) + 1);
-    for (int i = 0; i < ncols; ++i) {
-        firstTap[static_cast<std::size_t>(i)] = taps.size();
-        const long long t = tx0 + i;
-        const long long a = t * sw / tw;
-        const long long b = std::min<long long>(sx1, ((t + 1) * sw + tw - 1) / tw);
-        for (long long sx = a; sx < b; ++sx)
-            if (const std::uint32_t w = overlap(sx, t, tw, sw))
-                taps.push_back({static_cast<std::uint32_t>((sx - sx0) * 3), w});
-    }
-    firstTap[static_cast<std::size_t>(ncols)] = taps.size();
-
-    // The same as three consecutive shares (the last possibly 0), when no
-    // target pixel has more.
-    struct Fixed3 {
-        std::uint32_t at;
-        std::uint64_t w[3];
-    };
-    std::vector<Fixed3> fixed3;
-    bool three = true;
-    for (int i = 0; i < ncols && three; ++i) {
-        const std::size_t k0 = firstTap[static_cast<std::size_t>(i)], k1 = firstTap[static_cast<std::size_t>(i) + 1];
-        three = k1 > k0 && k1 - k0 <= 3 && taps[k1 - 1].at - taps[k0].at == (k1 - k0 - 1) * 3;
-    }
+    const Shares rows = sharesOf(src.height(), th, part.top(), part.height(), kRowOne);
+    const Shares cols = sharesOf(src.width(), tw, part.left(), part.width(), kColOne);
+    const int sx0 = cols.first.front();
+    const int sx1 = cols.first.back() + cols.count.back();
     const std::size_t n = static_cast<std::size_t>(sx1 - sx0) * 3;
-    if (three) {
-        fixed3.reserve(static_cast<std::size_t>(ncols));
-        for (int i = 0; i < ncols; ++i) {
-            const std::size_t k0 = firstTap[static_cast<std::size_t>(i)],
-                              k1 = firstTap[static_cast<std::size_t>(i) + 1];
-            Fixed3 f{taps[k0].at, {0, 0, 0}};
-            for (std::size_t k = k0; k < k1; ++k) f.w[k - k0] = taps[k].w;
-            fixed3.push_back(f);
-        }
+    // Shares two to a word, as the pixel loop takes them, all columns alike.
+    int npairs = 1;
+    for (const int c : cols.count) npairs = std::max(npairs, (c + 1) / 2);
+    std::vector<std::uint32_t> pairs(cols.first.size() * static_cast<std::size_t>(npairs), 0);
+    for (std::size_t i = 0; i < cols.first.size(); ++i) {
+        const std::int16_t* w = cols.w.data() + cols.at[i];
+        for (int k = 0; k < cols.count[i]; ++k)
+            pairs[i * static_cast<std::size_t>(npairs) + static_cast<std::size_t>(k / 2)] |=
+                std::uint32_t{static_cast<std::uint16_t>(w[k])} << (k % 2 * 16);
     }
-    // Two spare pixels: the third share of the last column may lie past the row.
-    std::vector<std::uint32_t> cur(n + 6, 0), next(n + 6, 0);  // at most 255 * sh each
-    // A product, not a division, per channel: the sums are exact in a double.
-    const double inv = 1.0 / (static_cast<double>(sw) * static_cast<double>(sh));
-    // The same in integers for the common case: 2^40 / area, the sums being
-    // below 2^34 (255 times the area of an 8K screen), so that the products
-    // fit in 64 bits; a display picture may be off by one in a rare pixel.
-    const std::uint64_t area = static_cast<std::uint64_t>(sw) * static_cast<std::uint64_t>(sh);
-    const std::uint64_t recip = (std::uint64_t{1} << 40) / area;
-    constexpr std::uint64_t kHalf = std::uint64_t{1} << 39;
-    int t = ty0;
-    for (int sy = sy0; sy < sy1 && t < ty0 + nrows; ++sy) {
-        const uchar* p = src.constScanLine(sy) + static_cast<std::size_t>(sx0) * 3;
-        const std::uint32_t w0 = overlap(sy, t, th, sh);
-        const std::uint32_t w1 = overlap(sy, t + 1, th, sh);
-        addRow(cur.data(), p, n, w0);
-        if (w1) addRow(next.data(), p, n, w1);
-        if ((sy + 1) * static_cast<long long>(th) < (t + 1) * sh) continue;
-        auto* line = reinterpret_cast<std::uint32_t*>(out.scanLine(t - ty0));
-        if (!fixed3.empty()) {
-            // A reduction by less than 2: three shares at most per pixel.
-            const std::uint32_t* c = cur.data();
-            for (int x = 0; x < ncols; ++x) {
-                const Fixed3& f = fixed3[static_cast<std::size_t>(x)];
-                const std::uint32_t* q = c + f.at;
-                const std::uint64_t bl = q[0] * f.w[0] + q[3] * f.w[1] + q[6] * f.w[2];
-                const std::uint64_t gr = q[1] * f.w[0] + q[4] * f.w[1] + q[7] * f.w[2];
-                const std::uint64_t re = q[2] * f.w[0] + q[5] * f.w[1] + q[8] * f.w[2];
-                const auto ch = [&](std::uint64_t v) {
-                    // recip is rounded down: never above 255.
-                    return static_cast<std::uint32_t>((v * recip + kHalf) >> 40);
-                };
-                line[x] = 0xFF000000u | (ch(re) << 16) | (ch(gr) << 8) | ch(bl);
-            }
-        } else {
-            for (int x = 0; x < ncols; ++x) {
-                std::uint64_t bl = 0, gr = 0, re = 0;
-                for (std::size_t k = firstTap[static_cast<std::size_t>(x)];
-                     k < firstTap[static_cast<std::size_t>(x) + 1]; ++k) {
-                    const std::uint32_t* c = cur.data() + taps[k].at;
-                    bl += std::uint64_t{c[0]} * taps[k].w;
-                    gr += std::uint64_t{c[1]} * taps[k].w;
-                    re += std::uint64_t{c[2]} * taps[k].w;
-                }
-                const auto ch = [&](std::uint64_t v) {
-                    return static_cast<std::uint32_t>(static_cast<double>(v) * inv + 0.5);
-                };
-                line[x] = 0xFF000000u | (ch(re) << 16) | (ch(gr) << 8) | ch(bl);
-            }
+    // Spare sums past the end, at 0 share: what padding of the last column reads.
+    std::vector<std::uint16_t> sums(n + static_cast<std::size_t>(npairs) * 6 + 4, 0);
+    for (int y = 0; y < part.height(); ++y) {
+        const std::size_t yi = static_cast<std::size_t>(y);
+        const std::int16_t* w = rows.w.data() + rows.at[yi];
+        for (int k = 0; k < rows.count[yi]; ++k) {
+            const uchar* p = src.constScanLine(rows.first[yi] + k) + static_cast<std::size_t>(sx0) * 3;
+            const auto wk = static_cast<std::uint16_t>(w[k]);
+            if (k == 0)
+                setRow(sums.data(), p, n, wk);
+            else
+                addRow(sums.data(), p, n, wk);
         }
-        ++t;
-        cur.swap(next);
-        std::fill(next.begin(), next.end(), 0u);
+        auto* line = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
+        switch (npairs) {
+            case 1: rowAcross<1>(line, sums.data(), cols, sx0, pairs.data(), npairs); break;
+            case 2: rowAcross<2>(line, sums.data(), cols, sx0, pairs.data(), npairs); break;
+            default: rowAcross<0>(line, sums.data(), cols, sx0, pairs.data(), npairs); break;
+        }
     }
     return out;
 }

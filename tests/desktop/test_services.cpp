@@ -119,6 +119,33 @@ TEST(QtServices, TwentyFourBitPicturesAreReducedByArea) {
     }
 }
 
+TEST(QtServices, FixedPointReductionStaysWithinOneOfTheExactAverage) {
+    // Full-scale values sit where the fixed-point sums are at their limits.
+    QImage img(97, 61, QImage::Format_BGR888);
+    for (int y = 0; y < img.height(); ++y)
+        for (int i = 0; i < img.width() * 3; ++i)
+            img.scanLine(y)[i] = static_cast<uchar>(((i / 3 + y) % 3 == 0) ? 255 : (i * 37 + y * 11) % 256);
+    for (const QSize size : {QSize(88, 55), QSize(9, 6), QSize(97, 61)}) {
+        const QImage s = scaledImage(img, size);
+        const double fx = 97.0 / size.width(), fy = 61.0 / size.height();
+        int worst = 0;
+        for (int ty = 0; ty < size.height(); ++ty)
+            for (int tx = 0; tx < size.width(); ++tx)
+                for (int c = 0; c < 3; ++c) {
+                    double sum = 0;
+                    for (int y = static_cast<int>(ty * fy); y < std::min(61.0, (ty + 1) * fy); ++y)
+                        for (int x = static_cast<int>(tx * fx); x < std::min(97.0, (tx + 1) * fx); ++x) {
+                            const double ox = std::max(0.0, std::min(x + 1.0, (tx + 1) * fx) - std::max(1.0 * x, tx * fx));
+                            const double oy = std::max(0.0, std::min(y + 1.0, (ty + 1) * fy) - std::max(1.0 * y, ty * fy));
+                            sum += ox * oy * img.constScanLine(y)[x * 3 + c];
+                        }
+                    const int got = static_cast<int>((s.pixel(tx, ty) >> (8 * c)) & 0xFF);
+                    worst = std::max(worst, std::abs(got - static_cast<int>(std::lround(sum / (fx * fy)))));
+                }
+        EXPECT_LE(worst, 1) << size.width() << "x" << size.height();
+    }
+}
+
 TEST(QtServices, WholeScreenGrabLandsOnTheClipboard) {
     QtClipboard cb;
     QtGrabber grabber;
