@@ -123,8 +123,10 @@ void rowAcross(std::uint32_t* line, const std::uint16_t* sums, const Shares& col
 // reduced across. Only `part` of the target is made, from the pixels under
 // it, and a part is exactly that part of the whole. Shares are fixed point,
 // so that a display picture may be off by one in a pixel.
-QImage areaAverage24(const QImage& src, int tw, int th, const QRect& part) {
-    QImage out(part.size(), QImage::Format_RGB32);
+QImage areaAverage24(const QImage& src, int tw, int th, const QRect& part, QImage into) {
+    QImage out = into.size() == part.size() && into.format() == QImage::Format_RGB32 && into.isDetached()
+                     ? std::move(into)
+                     : QImage(part.size(), QImage::Format_RGB32);
     if (out.isNull()) return out;
     const Shares rows = sharesOf(src.height(), th, part.top(), part.height(), kRowOne);
     const Shares cols = sharesOf(src.width(), tw, part.left(), part.width(), kColOne);
@@ -199,14 +201,14 @@ Bitmap bitmapOf(const QImage& image) {
                              static_cast<std::size_t>(keep->bytesPerLine()), keep);
 }
 
-QImage scaledImage(const QImage& image, QSize size, const QRect& part) {
+QImage scaledImage(const QImage& image, QSize size, const QRect& part, QImage into) {
     if (image.isNull() || size.isEmpty()) return {};
     const QRect whole(QPoint(0, 0), size);
     const QRect piece = part.isEmpty() ? whole : part.intersected(whole);
     if (piece.isEmpty()) return {};
     if (image.format() == QImage::Format_BGR888 && size.width() <= image.width() && size.height() <= image.height() &&
         image.width() <= 32767 && image.height() <= 32767)
-        return areaAverage24(image, size.width(), size.height(), piece);
+        return areaAverage24(image, size.width(), size.height(), piece, std::move(into));
     QImage all = image.size() == size ? image : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return piece == whole ? all : all.copy(piece);
 }

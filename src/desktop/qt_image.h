@@ -7,7 +7,7 @@
 
 #include "platform/bitmap.h"
 
-class QImage;
+#include <QImage>
 
 namespace vis {
 
@@ -24,7 +24,8 @@ Bitmap bitmapOf(const QImage& image);
 
 // A smooth rescaling for display to `size`, or only the `part` of it asked
 // for. A 24-bit picture is reduced straight into 32 bits, never converted
-// whole first, and only from the pixels under the part.
-QImage scaledImage(const QImage& image, QSize size, const QRect& part = {});
+// whole first, and only from the pixels under the part; into `into` when it
+// is a 32-bit picture of the part's size that nothing else holds.
+QImage scaledImage(const QImage& image, QSize size, const QRect& part = {}, QImage into = {});
 
 }  // namespace vis

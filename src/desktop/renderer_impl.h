@@ -357,6 +357,10 @@ private:
     QSize scaledSize() const;
 
     QPixmap scaled_;
+    // The memory of the last full-screen display copy, kept over a hide so
+    // that the next capture's copy is written into it: fresh memory costs
+    // page faults that take as long as the reduction itself.
+    QImage spare_;
     const void* scaledId_ = nullptr;
     std::future<QImage> pending_;
     const void* pendingId_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 
@@ -281,7 +282,11 @@ void SurfaceWidget::prepareScaled() {
     if ((scaledId_ == pictureId && scaled_.size() == want) || (pendingId_ == pictureId && pendingSize_ == want))
         return;
     // The picture is immutable and its sharing thread-safe: the copy only reads.
-    pending_ = std::async(std::launch::async, [image = picture, want] { return scaledImage(image, want); });
+    QImage into = spare_.size() == want ? std::move(spare_) : QImage();
+    spare_ = QImage();
+    pending_ = std::async(std::launch::async, [image = picture, want, into = std::move(into)]() mutable {
+        return scaledImage(image, want, {}, std::move(into));
+    });
     pendingId_ = pictureId;
     pendingSize_ = want;
 }
@@ -297,8 +302,13 @@ void SurfaceWidget::hideEvent(QHideEvent*) {
         displayPaints_ = 0;
     }
     if (bytes(scaled_) >= kLarge) {
+        spare_ = scaled_.toImage();
         scaled_ = QPixmap();
         scaledId_ = nullptr;
+        // Hidden for longer than a capture takes: not kept either.
+        QTimer::singleShot(2000, this, [this] {
+            if (!isVisible()) spare_ = QImage();
+        });
     }
     // A reduction never painted is let go once done (waiting would hold up
     // the grab that hides the window).

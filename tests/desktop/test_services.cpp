@@ -117,6 +117,15 @@ TEST(QtServices, TwentyFourBitPicturesAreReducedByArea) {
         ASSERT_EQ(piece.size(), part.size());
         EXPECT_EQ(piece, whole.copy(part)) << part.x() << "," << part.y();
     }
+
+    // A spare picture is written over only when nothing else holds it.
+    QImage spare(16, 11, QImage::Format_RGB32);
+    const uchar* memory = spare.constBits();
+    const QImage into = scaledImage(big, QSize(16, 11), {}, std::move(spare));
+    EXPECT_EQ(into.constBits(), memory);
+    EXPECT_EQ(into, whole);
+    const QImage held = into;
+    EXPECT_NE(scaledImage(big, QSize(16, 11), {}, held).constBits(), memory);
 }
 
 TEST(QtServices, FixedPointReductionStaysWithinOneOfTheExactAverage) {
