@@ -39,6 +39,9 @@ void* x11Display() {
     return nullptr;
 }
 
+QtGrabber::QtGrabber() = default;
+QtGrabber::~QtGrabber() = default;
+
 #ifdef _WIN32
 
 namespace {
@@ -121,11 +124,11 @@ namespace {
 
 // The root window's pixels straight into a 24-bit picture, rows as Bitmap
 // lays them out, so that the filed capture is this very memory.
-QImage grabRoot24(void* display, const QRect& r) {
+QImage grabRoot24(x11::RootGrabber& grabber, const QRect& r) {
     const std::size_t stride = Bitmap::bgr24Stride(r.width());
     using Memory = std::shared_ptr<std::uint8_t[]>;
     auto mem = std::make_unique<Memory>(pixelMemory(stride * static_cast<std::size_t>(r.height())));
-    if (!x11::grabBgr24(display, {r.x(), r.y(), r.width(), r.height()}, mem->get(), stride)) return {};
+    if (!grabber.grab({r.x(), r.y(), r.width(), r.height()}, mem->get(), stride)) return {};
     uchar* bits = mem->get();
     return QImage(
         bits, r.width(), r.height(), static_cast<qsizetype>(stride), QImage::Format_BGR888,
@@ -149,7 +152,8 @@ void QtGrabber::pressPrintScreen(int typcapt) {
             if (!frame) return;
             r = QRect(frame->x, frame->y, frame->width, frame->height);
         }
-        QImage shot = grabRoot24(display, r);
+        if (!root_) root_ = std::make_unique<x11::RootGrabber>(display);
+        QImage shot = grabRoot24(*root_, r);
         if (!shot.isNull()) {
             QGuiApplication::clipboard()->setImage(shot);
             return;

@@ -45,9 +45,18 @@ public:
 // frame for typcapt 1); on Windows the Print Screen key is simulated, with a
 // GDI copy of the screen when the key leaves nothing. Either way the picture
 // ends on the clipboard, as the key would leave it.
+namespace x11 {
+class RootGrabber;
+}
+
 class QtGrabber final : public IScreenGrabber {
 public:
+    QtGrabber();
+    ~QtGrabber() override;
     void pressPrintScreen(int typcapt) override;
+
+private:
+    std::unique_ptr<x11::RootGrabber> root_;  // X11: made at the first grab
 };
 
 class QtClock final : public IClock {
@@ -109,7 +118,7 @@ std::string firstExtension(const std::string& qtFilter);
 
 namespace x11 {
 class KeyPresses;
-}
+}  // namespace x11
 
 // X11: read once a poll, XQueryKeymap for the keys down now and XInput 2 raw
 // events for the keys down since the previous poll, whatever window has the

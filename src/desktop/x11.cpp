@@ -15,6 +15,10 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <X11/keysym.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <tmmintrin.h>
+#define VIS_X86_SHUFFLE 1
+#endif
 #endif
 
 namespace vis::x11 {
@@ -167,34 +171,64 @@ struct Channel {
     }
 };
 
+// One row of blue-green-red-pad pixels to blue-green-red, `n` pixels.
+void packRow(const unsigned char* in, unsigned char* out, int n) {
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four pixels in three words, rather than byte by byte.
+        for (; x + 4 <= n; x += 4, in += 16, out += 12) {
+            std::uint32_t p[4], w[3];
+            std::memcpy(p, in, sizeof p);
+            w[0] = (p[0] & 0xFFFFFFu) | (p[1] << 24);
+            w[1] = ((p[1] >> 8) & 0xFFFFu) | (p[2] << 16);
+            w[2] = ((p[2] >> 16) & 0xFFu) | (p[3] << 8);
+            std::memcpy(out, w, sizeof w);
+        }
+    }
+    for (; x < n; ++x, in += 4, out += 3) {
+        out[0] = in[0];
+        out[1] = in[1];
+        out[2] = in[2];
+    }
+}
+
+#ifdef VIS_X86_SHUFFLE
+// The same with one byte shuffle per four pixels, where the processor has it
+// (nearly all do; the build targets those that may not). Each 16-byte store
+// runs 4 bytes ahead, overwritten by the next, so the last pixels of the row
+// are left to the plain loop.
+__attribute__((target("ssse3"))) void packRowShuffle(const unsigned char* in, unsigned char* out, int n) {
+    const __m128i order = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    int x = 0;
+    for (; x + 6 <= n; x += 4, in += 16, out += 12) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(p, order));
+    }
+    packRow(in, out, n - x);
+}
+#endif
+
+using PackRow = void (*)(const unsigned char*, unsigned char*, int);
+PackRow bestPackRow() {
+#ifdef VIS_X86_SHUFFLE
+    if (__builtin_cpu_supports("ssse3")) return packRowShuffle;
+#endif
+    return packRow;
+}
+
 bool copyBand(XImage* im, unsigned char* dst, std::size_t stride) {
     const Channel r(im->red_mask), g(im->green_mask), b(im->blue_mask);
     if (!r.max || !g.max || !b.max) return false;
     // The usual case, blue-green-red-pad bytes, without a call per pixel.
     const bool bgrx = im->bits_per_pixel == 32 && im->byte_order == LSBFirst && im->red_mask == 0xFF0000 &&
                       im->green_mask == 0xFF00 && im->blue_mask == 0xFF;
+    static const PackRow pack = bestPackRow();
     for (int y = 0; y < im->height; ++y) {
         unsigned char* out = dst + static_cast<std::size_t>(y) * stride;
         if (bgrx) {
-            const auto* in = reinterpret_cast<const unsigned char*>(im->data) +
-                             static_cast<std::size_t>(y) * static_cast<std::size_t>(im->bytes_per_line);
-            int x = 0;
-            if constexpr (std::endian::native == std::endian::little) {
-                // Four pixels in three words, rather than byte by byte.
-                for (; x + 4 <= im->width; x += 4, in += 16, out += 12) {
-                    std::uint32_t p[4], w[3];
-                    std::memcpy(p, in, sizeof p);
-                    w[0] = (p[0] & 0xFFFFFFu) | (p[1] << 24);
-                    w[1] = ((p[1] >> 8) & 0xFFFFu) | (p[2] << 16);
-                    w[2] = ((p[2] >> 16) & 0xFFu) | (p[3] << 8);
-                    std::memcpy(out, w, sizeof w);
-                }
-            }
-            for (; x < im->width; ++x, in += 4, out += 3) {
-                out[0] = in[0];
-                out[1] = in[1];
-                out[2] = in[2];
-            }
+            pack(reinterpret_cast<const unsigned char*>(im->data) +
+                     static_cast<std::size_t>(y) * static_cast<std::size_t>(im->bytes_per_line),
+                 out, im->width);
             continue;
         }
         for (int x = 0; x < im->width; ++x, out += 3) {
@@ -207,86 +241,127 @@ bool copyBand(XImage* im, unsigned char* dst, std::size_t stride) {
     return true;
 }
 
-// A band in memory shared with the server, where the server is on this
-// machine and allows it; else no image, and the pixels come by the connection.
+// A band of memory shared with the server, where the server is on this
+// machine and allows it; else no memory, and the pixels come by the
+// connection. Made under an ErrorTrap.
 struct SharedBand {
+    // Small enough to be kept for good; at 1080p a grab takes 16 bands.
+    static constexpr std::size_t kBytes = std::size_t{1} << 19;
     Display* d;
     XShmSegmentInfo info{};
-    XImage* image = nullptr;
+    bool attached = false;
 
-    SharedBand(Display* display, int width, int height) : d(display) {
+    explicit SharedBand(Display* display) : d(display) {
         info.shmid = -1;
         info.shmaddr = reinterpret_cast<char*>(-1);
         if (!XShmQueryExtension(d)) return;
-        XImage* im = XShmCreateImage(d, DefaultVisual(d, DefaultScreen(d)),
-                                     static_cast<unsigned>(DefaultDepth(d, DefaultScreen(d))), ZPixmap, nullptr, &info,
-                                     static_cast<unsigned>(width), static_cast<unsigned>(height));
-        if (!im) return;
-        info.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(im->bytes_per_line) * static_cast<std::size_t>(height),
-                            IPC_CREAT | 0600);
-        if (info.shmid >= 0) info.shmaddr = static_cast<char*>(shmat(info.shmid, nullptr, 0));
-        if (info.shmaddr == reinterpret_cast<char*>(-1)) {
-            XDestroyImage(im);
-            return;
-        }
-        im->data = info.shmaddr;
+        info.shmid = shmget(IPC_PRIVATE, kBytes, IPC_CREAT | 0600);
+        if (info.shmid < 0) return;
+        info.shmaddr = static_cast<char*>(shmat(info.shmid, nullptr, 0));
+        // Gone with the last detach, even if we end abruptly.
+        shmctl(info.shmid, IPC_RMID, nullptr);
+        if (info.shmaddr == reinterpret_cast<char*>(-1)) return;
         info.readOnly = False;
         // An attach the server refuses (another machine's) shows as an error
         // once it has answered; it is forgiven, the connection serving instead.
-        // Called under an ErrorTrap.
         const int errors = g_errors;
-        const bool attached = XShmAttach(d, &info);
+        const bool ok = XShmAttach(d, &info);
         XSync(d, False);
         const bool refused = g_errors != errors;
         g_errors = errors;
-        // Gone with the last detach, even if we end abruptly.
-        shmctl(info.shmid, IPC_RMID, nullptr);
-        if (!attached || refused) {
-            im->data = nullptr;
-            XDestroyImage(im);
+        if (!ok || refused) {
             shmdt(info.shmaddr);
             info.shmaddr = reinterpret_cast<char*>(-1);
             return;
         }
-        image = im;
+        attached = true;
     }
     ~SharedBand() {
-        if (!image) return;
-        XShmDetach(d, &info);
-        XSync(d, False);
-        image->data = nullptr;
-        XDestroyImage(image);
-        shmdt(info.shmaddr);
+        if (attached) {
+            XShmDetach(d, &info);
+            XSync(d, False);
+        }
+        if (info.shmaddr != reinterpret_cast<char*>(-1)) shmdt(info.shmaddr);
     }
     SharedBand(const SharedBand&) = delete;
     SharedBand& operator=(const SharedBand&) = delete;
+
+    // An image over the band, as many rows of `width` as it holds; null when
+    // not even one row fits.
+    XImage* image(int width) {
+        if (!attached) return nullptr;
+        const int screen = DefaultScreen(d);
+        XImage* im = XShmCreateImage(d, DefaultVisual(d, screen), static_cast<unsigned>(DefaultDepth(d, screen)),
+                                     ZPixmap, info.shmaddr, &info, static_cast<unsigned>(width), 1);
+        if (!im) return nullptr;
+        const auto perRow = static_cast<std::size_t>(im->bytes_per_line);
+        if (perRow == 0 || perRow > kBytes) {
+            im->data = nullptr;
+            XDestroyImage(im);
+            return nullptr;
+        }
+        im->height = static_cast<int>(kBytes / perRow);
+        return im;
+    }
 };
 
 }  // namespace
 #endif
 
-bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t stride) {
+struct RootGrabber::Impl {
 #ifdef VIS_HAVE_X11
-    auto* d = static_cast<Display*>(display);
+    Display* d = nullptr;
+    std::unique_ptr<SharedBand> band;
+    bool tried = false;
+#endif
+};
+
+RootGrabber::RootGrabber(void* display) : d_(std::make_unique<Impl>()) {
+#ifdef VIS_HAVE_X11
+    d_->d = static_cast<Display*>(display);
+#else
+    (void)display;
+#endif
+}
+
+RootGrabber::~RootGrabber() {
+#ifdef VIS_HAVE_X11
+    if (d_->band) {
+        ErrorTrap trap(d_->d);
+        d_->band.reset();
+    }
+#endif
+}
+
+bool RootGrabber::grab(const Rect& r, unsigned char* dst, std::size_t stride) {
+#ifdef VIS_HAVE_X11
+    Display* d = d_->d;
     if (!d || !dst || r.width <= 0 || r.height <= 0 || stride < static_cast<std::size_t>(r.width) * 3) return false;
     ErrorTrap trap(d);
     const ::Window root = DefaultRootWindow(d);
     XWindowAttributes ra{};
     if (!XGetWindowAttributes(d, root, &ra)) return false;
     if (r.x < 0 || r.y < 0 || r.x + r.width > ra.width || r.y + r.height > ra.height) return false;
-    // Bands of about 2 MiB in the server's layout: few round trips, little memory.
-    const int band = std::max(1, (1 << 21) / (r.width * 4));
-    if (SharedBand shared(d, r.width, band); shared.image) {
+    if (!d_->tried) {
+        d_->tried = true;
+        d_->band = std::make_unique<SharedBand>(d);
+    }
+    if (XImage* im = d_->band->image(r.width)) {
         // The server writes the pixels straight into our memory instead of
         // into the connection.
-        for (int y0 = 0; y0 < r.height; y0 += band) {
-            shared.image->height = std::min(band, r.height - y0);
-            if (!XShmGetImage(d, root, shared.image, r.x, r.y + y0, AllPlanes) ||
-                !copyBand(shared.image, dst + static_cast<std::size_t>(y0) * stride, stride))
-                return false;
+        const int rows = im->height;
+        bool ok = true;
+        for (int y0 = 0; y0 < r.height && ok; y0 += rows) {
+            im->height = std::min(rows, r.height - y0);
+            ok = XShmGetImage(d, root, im, r.x, r.y + y0, AllPlanes) &&
+                 copyBand(im, dst + static_cast<std::size_t>(y0) * stride, stride);
         }
-        return !trap.failed();
+        im->data = nullptr;
+        XDestroyImage(im);
+        return ok && !trap.failed();
     }
+    // Bands of about 2 MiB in the server's layout: few round trips, little memory.
+    const int band = std::max(1, (1 << 21) / (r.width * 4));
     for (int y0 = 0; y0 < r.height; y0 += band) {
         const int n = std::min(band, r.height - y0);
         XImage* im = XGetImage(d, root, r.x, r.y + y0, static_cast<unsigned>(r.width), static_cast<unsigned>(n),
@@ -298,9 +373,13 @@ bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t str
     }
     return !trap.failed();
 #else
-    (void)display, (void)r, (void)dst, (void)stride;
+    (void)r, (void)dst, (void)stride;
     return false;
 #endif
+}
+
+bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t stride) {
+    return RootGrabber(display).grab(r, dst, stride);
 }
 
 bool onScreen(void* display, unsigned long window) {

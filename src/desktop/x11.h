@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,10 +23,30 @@ struct Rect {
 // child. Nothing when no real, mapped window is active.
 std::optional<Rect> activeFrame(void* display);
 
-// Copies a rectangle of the root window (root coordinates, device pixels)
-// into blue-green-red rows `stride` bytes apart, a band of rows at a time: the
-// server's 32-bit picture of the whole rectangle never exists here. False when
-// the rectangle leaves the screen or the server's pixels are not true colour.
+// Grabs of the root window. Where the server is on this machine, its pixels
+// come through one small band of memory shared with it (MIT-SHM), kept from
+// grab to grab: setting a band up costs about as much as a whole-screen grab.
+// Elsewhere they come by the connection. Goes before its display is closed.
+class RootGrabber {
+public:
+    explicit RootGrabber(void* display);
+    ~RootGrabber();
+    RootGrabber(const RootGrabber&) = delete;
+    RootGrabber& operator=(const RootGrabber&) = delete;
+
+    // Copies a rectangle of the root window (root coordinates, device pixels)
+    // into blue-green-red rows `stride` bytes apart, a band of rows at a time:
+    // the server's 32-bit picture of the whole rectangle never exists here.
+    // False when the rectangle leaves the screen or the server's pixels are
+    // not true colour.
+    bool grab(const Rect& r, unsigned char* dst, std::size_t stride);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+// One grab with a band of its own.
 bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t stride);
 
 // True while the window, or the frame the window manager put round it, is

@@ -80,14 +80,17 @@ TEST_F(X11Services, ActiveWindowGrabIsTheFrameWithItsTitleBar) {
     const QRect client = target.geometry();
     EXPECT_EQ(screen.pixel(client.center().x(), client.center().y()), rgb(0, 160, 0));
     EXPECT_EQ(screen.pixel(client.right(), client.bottom()), rgb(0, 160, 0));
-    // Straight from the server, rows wider than the pixels: blue, green, red.
-    std::vector<unsigned char> rows(3 * 16, 7);
-    ASSERT_TRUE(x11::grabBgr24(display, {client.x(), client.y(), 5, 3}, rows.data(), 16));
+    // Straight from the server, rows wider than the pixels: blue, green, red,
+    // four pixels at a time and then one by one.
+    std::vector<unsigned char> rows(3 * 40, 7);
+    ASSERT_TRUE(x11::grabBgr24(display, {client.x(), client.y(), 13, 3}, rows.data(), 40));
     for (int y = 0; y < 3; ++y) {
-        EXPECT_EQ(rows[y * 16 + 12], 0);
-        EXPECT_EQ(rows[y * 16 + 13], 160);
-        EXPECT_EQ(rows[y * 16 + 14], 0);
-        EXPECT_EQ(rows[y * 16 + 15], 7) << "the bytes past a row are left alone";
+        for (int x = 0; x < 13; ++x) {
+            EXPECT_EQ(rows[y * 40 + x * 3], 0) << x;
+            EXPECT_EQ(rows[y * 40 + x * 3 + 1], 160) << x;
+            EXPECT_EQ(rows[y * 40 + x * 3 + 2], 0) << x;
+        }
+        EXPECT_EQ(rows[y * 40 + 39], 7) << "the bytes past a row are left alone";
     }
     EXPECT_FALSE(x11::grabBgr24(display, {screen.width() - 2, 0, 5, 3}, rows.data(), 16));
 
