@@ -255,7 +255,13 @@ void QtRenderer::Impl::applyControl(WindowView& v, ControlView& cv, Control& c) 
             s.foreColor = c.foreColor;
             repaint = true;
         }
-        if (repaint) surface->update();
+        if (repaint) {
+            // A stretched picture covers all of its control: what lies under
+            // it (the window's background) is not painted first.
+            surface->setAttribute(Qt::WA_OpaquePaintEvent,
+                                  c.kind == ControlKind::Image && !surface->picture.isNull());
+            surface->update();
+        }
         if (repaint && v.model->visible) surface->prepareScaled();
         if (fresh || s.cursor != c.cursor || s.cursorPicture != c.cursorPicture.identity() || s.hotX != c.hotSpotX ||
             s.hotY != c.hotSpotY) {
