@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is needed, builds everything and runs every test: unit tests
 # on the simulated platform, desktop tests offscreen, end-to-end tests under
 # Xvfb.

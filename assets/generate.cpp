@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vis_assets OUTDIR [--icons THEMEDIR] [--sheet FILE]
 //
 // Draws the program's data files into OUTDIR (the program's folder). With

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three help pictures: the help text of each window of the program, set
 // as rich text at build time, with the toolbar's own pictures beside the
 // buttons they explain.

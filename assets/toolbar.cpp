@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seventeen toolbar pictures, in button order. Each is drawn on a
 // 27 x 28 pixel canvas; the background is laid first by toolbarPicture().
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capture loop's hot paths: the selection drag and the filing of a capture.
 
 #include <benchmark/benchmark.h>

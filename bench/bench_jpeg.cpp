@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG writer against Debian's cjpeg on the same pixels, the encoder with
 // standard and with optimised Huffman tables, and the cost of saving a full
 // collection (29 full-HD captures). Each picture is a screen (photo:0) or a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Desktop benchmark of the capture path, side by side with scrot in the same
 # run. Not a test and not in CI: it takes several minutes and its figures
 # depend on the machine.

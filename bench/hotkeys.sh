@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Idle cost of the hot-key poll and the delay from a SHIFT+F11 tap to the
 # frozen screen, on the real executable under Xvfb, openbox and trayer. Not a
 # test: prints figures.

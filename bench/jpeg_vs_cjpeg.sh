@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The JPEG writer on a full-HD photograph at quality 70, with the standard and
 # with optimised Huffman tables, against Debian's cjpeg (package
 # libjpeg-turbo-progs) run as a whole process on the same pixels: medians,

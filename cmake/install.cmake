@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing on Linux, and the Debian package made from the installed tree.
 #
 #   lib/vistrelle/                        the program's folder: executable and data files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the settings file reader and the record build.
 //
 // Any bytes, read as param.txt, must never crash; a record that decodes must

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compiles the program half, its simulated platform and its unit tests with
 # the MinGW-w64 cross compiler (syntax and warnings only, no link): the
 # Windows code paths stay buildable. Needs g++-mingw-w64-x86-64-posix.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages the build, the program and its tests need.
 # Does nothing when they are all there already.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reduction of a whole-screen capture for display: it comes between the
 // grab and the first paint of the capture.
 #include <benchmark/benchmark.h>

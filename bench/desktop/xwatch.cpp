@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vis_xwatch: the X event recorder of bench/desktop_bench.sh. It clicks
 // through XTEST and timestamps what the screen does from X events (map,
 // configure, title, damage) instead of guessing with sleeps.

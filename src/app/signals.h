@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // SIGTERM and SIGHUP (a logout without session management, `kill`) end the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Laying the main window out around a capture, and the toolbar strip.
 
 #include <cmath>

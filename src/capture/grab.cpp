@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screen grab, the camera flash, the return to the frozen screen and the
 // repeat capture of the last region.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Global hot keys and the periodic capture.
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Selecting a region on the frozen screen.
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tray mode: the windows put to sleep and woken from the notification area.
 
 #include "capture/frm_main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The numbered collection of captures: adding, deleting one, deleting all.
 
 #include <cmath>

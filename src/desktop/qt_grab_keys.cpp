@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two services that need the native window system: the screen grab and
 // the key state.
 

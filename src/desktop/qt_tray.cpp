@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notification-area icon, shown for the whole run.
 
 #include "desktop/qt_tray.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The renderer's face to the program: attaching windows, event processing, modal loops, popups and the exit.
 
 #include "desktop/renderer.h"

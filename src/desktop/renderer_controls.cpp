@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creates the widget of each element of a window and keeps it in step with its model: text, font, geometry, colours.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Forwards the user's input, met by the widgets, to the program's handlers; then every window is synced.
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds each window's menu bar and menus from its model, and keeps their entries' state in step.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a Qt timer for each enabled timer of a window's model.
 
 #include <algorithm>

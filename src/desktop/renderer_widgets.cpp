@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The widgets a window is built from: they paint the custom-drawn elements and forward keys and the mouse.
 
 #include <qdrawutil.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps each top-level window and its view model in step, both ways: flags, geometry, show state.
 
 #include <QApplication>

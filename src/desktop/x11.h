@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The few Xlib calls the desktop half needs, kept apart from every Qt header

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Shared by the DIB buffer and the BMP codec: the Windows 24-bit row layout

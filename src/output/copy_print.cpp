@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The current capture on the clipboard and on paper; a mail to the author;
 // the About window; the end of the splash.
 

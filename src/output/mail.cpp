@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "output/mail.h"
 
 // Set by the build (VIS_AUTHOR_MAIL); this default only serves builds that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Leaving the program: the quit command, the close box, the end of the
 // desktop session.
 

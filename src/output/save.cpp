@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving the captures: one through a dialog, or all under automatic names.
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The settings record `ligneParam`: 120 characters (not bytes) with every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading and saving the settings record, and opening the options dialog.
 
 #include "capture/frm_main.h"

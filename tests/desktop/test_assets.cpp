@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data files the build draws into the program's folder: the toolbar reads
 // them by these exact names, so a missing, mis-sized or blank picture is a
 // broken toolbar.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print command through the real painting code into a PDF, read back
 // with poppler's tools: what lands where on the page, in points.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program on the Qt platform: what only real windows, activation
 // and dialog owners can show.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The renderer under the offscreen platform: view models in, widgets out, and
 // the user's input back into the models and their handlers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform services that work on any Qt platform.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The X11 parts of the services, on a real X server with a window manager
 // (tests/e2e/test_x11_services.sh runs them under Xvfb and openbox). Skipped
 // on any other platform, such as the offscreen one of the ordinary run.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starting a private copy of the program for one end-to-end script (sourced
 # after lib.sh). Needs VIS_EXE and VIS_TMP, as set by run_with_display.sh.
 

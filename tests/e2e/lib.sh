@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers for the end-to-end scripts (sourced). Needs DISPLAY, as set by
 # run_with_display.sh.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The capture loop once captures exist: the frozen screen is reached and
 # left by toolbar button 0 and Escape, whatever the collection window, the
 # last capture or a window capture left behind. Each case runs on a program

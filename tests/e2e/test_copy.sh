@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Copier puts the current capture on the clipboard as an image: another
 # program reads an image/png of the capture's size with the capture's pixels
 # (those of the BMP that save-all writes of it). With a clipboard manager

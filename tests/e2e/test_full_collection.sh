@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A full collection: 29 whole-screen captures by toolbar button 1 fit on the
 # screen; each further one shows the "pleine" message, which the program
 # survives with its 29 captures.

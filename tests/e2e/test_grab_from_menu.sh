@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Edit menu's whole-screen entry, reached by its mnemonics, hides the
 # program, grabs and shows the frozen screen maximised; Escape folds the
 # window to its toolbar strip. Toolbar button 0 then does it again.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The hot key works while another program has the focus: a quick SHIFT+F11
 # tap freezes the screen; SHIFT+1+F11 (whole screen) held for 1.5 s files one
 # capture; ten taps file ten.

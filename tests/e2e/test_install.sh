@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed tree: cmake --install gives the program's folder, a bin/ link,
 # a valid menu entry and the theme icons. Started through the link from a
 # read-only copy of that tree, the program finds its data files there and

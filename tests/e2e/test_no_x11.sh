@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Without an X11 display the program says so in one line on stderr and ends
 # with status 1 (not Qt's abort). In a Wayland session with XWayland it runs on
 # X11 and says once that only X11 windows can be captured.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The windows at the edge of the program and the mail: the splash at start
 # and its end about two seconds later; button 16 opens the About window;
 # "?" > Aide > Fenêtre principale opens its help window, a click closes it;

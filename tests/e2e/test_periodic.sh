@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Periodic capture every second after one region: toolbar button 11 starts
 # it; each tick files the same region again, and at 10 captures they are
 # saved and the collection emptied, while the ticks go on.

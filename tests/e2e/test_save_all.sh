@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A whole-screen capture saved by the File menu's save-all, reached by its
 # mnemonics: a JPEG of the screen's size lands in the settings' folder.
 set -euo pipefail

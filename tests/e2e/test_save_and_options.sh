@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Saving one capture through the dialog, and the options dialog: its folder
 # box, Parcourir and the record its OK button writes. Each case runs on a
 # program of its own.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A region dragged on the frozen screen is filed: the collection window
 # appears and the main window counts one capture.
 set -euo pipefail

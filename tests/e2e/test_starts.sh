@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real executable starts and shows its main window within a bounded time.
 set -u
 source "$VIS_E2E_LIB"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tray mode and the quit sequence: the icon sits in the notification area;
 # Alt+F4 hides both windows and the program lives on; a double click on the
 # icon, or a second start of the program (which ends at once), shows them.

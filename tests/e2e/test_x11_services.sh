@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The X11 parts of the platform services (active-window grab, key state) on a
 # real X server with a window manager, through the desktop test program.
 set -u

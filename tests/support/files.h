@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Files for tests: a private folder removed afterwards, whole-file reads and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The numbered collection and its window.
 
 #include "support/program_fixture.h"

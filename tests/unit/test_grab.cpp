@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screen grab, the flash and the frozen screen.
 
 #include <algorithm>

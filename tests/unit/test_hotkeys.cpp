@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hot keys and the periodic capture.
 
 #include "capture/texts_main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings as the running program loads, edits and saves them.
 
 #include <fstream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Copy, print and mail; the About, splash and help windows.
 
 #include <map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tray mode and leaving the program.
 
 #include "capture/texts_main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving one capture through the dialog, and all of them under automatic names.
 
 #include <turbojpeg.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Selecting a region, filing it, showing it; whole screen, window, bar mode.
 
 #include "capture/texts_main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window at start-up and its toolbar.
 
 #include "capture/texts_main.h"
