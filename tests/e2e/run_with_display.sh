@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one end-to-end script against the real executable on a private X
 # server with a window manager and a tray host:  run_with_display.sh SCRIPT EXE
 # The script sees DISPLAY, VIS_EXE and a fresh work folder VIS_TMP, and its
@@ -20,20 +21,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number nobody holds (no lock file, no socket).
-display=
-for n in $(seq 90 199); do
-    if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then
-        display=$n
-        break
-    fi
-done
-[[ -n $display ]] || { echo "no free display number" >&2; exit 1; }
-
-# VIS_XVFB_ARGS: more options for the server (word-split).
+# VIS_XVFB_ARGS: more options for the server (word-split). The server picks a
+# free display number itself and writes it to the pipe: scripts running side
+# by side never race for one.
+exec {fd}<> <(:)
 # shellcheck disable=SC2086
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp -noreset ${VIS_XVFB_ARGS:-} >"$VIS_TMP/xvfb.log" 2>&1 &
+Xvfb -displayfd "$fd" -screen 0 ${VIS_XVFB_SCREEN:-1280x800x24} -nolisten tcp -noreset ${VIS_XVFB_ARGS:-} >"$VIS_TMP/xvfb.log" 2>&1 &
 pids+=($!)
+display=
+read -r -t 20 -u "$fd" display
+exec {fd}<&-
+[[ -n $display ]] || { echo "Xvfb did not start" >&2; cat "$VIS_TMP/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$display"
 ready=
 for _ in $(seq 1 100); do
