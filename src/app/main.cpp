@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     if (instance.handOver()) return 0;
 
     vis::QtPlatform platform;
-    const QString icon = QCoreApplication::applicationDirPath() + QStringLiteral("/vistrelle.png");
+    const QString icon = QString::fromStdString(platform.services().paths.programFolder()) + QStringLiteral("/vistrelle.png");
     QApplication::setWindowIcon(QIcon(icon));
     vis::Program program(platform.services());
     program.start();

@@ -26,6 +26,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "desktop/data_folder.h"
+#include "desktop/qt_clipboard.h"
 #include "desktop/qt_image.h"
 
 namespace vis {
@@ -245,7 +247,7 @@ namespace {
 QString startPath(const FileDialogRequest& r) {
     QString folder = qs(r.initialFolder);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (r.fileName.empty()) return folder;
     return QDir(folder).filePath(qs(r.fileName));
 }
@@ -295,7 +297,11 @@ std::optional<std::string> QtFileDialogs::openFile(const FileDialogRequest& r) {
 
 // ---- paths
 
-std::string QtPaths::programFolder() const { return ss(nativePath(QCoreApplication::applicationDirPath())); }
+std::string QtPaths::programFolder() const {
+    return ss(nativePath(findDataFolder(QCoreApplication::applicationDirPath()).path));
+}
+
+bool QtPaths::settingsBesideProgram() const { return findDataFolder(QCoreApplication::applicationDirPath()).ownFolder; }
 
 std::string QtPaths::configFolder() const {
 #ifdef _WIN32
@@ -311,7 +317,7 @@ std::string QtPaths::configFolder() const {
 }
 
 std::string QtPaths::documentsFolder() const {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (dir.isEmpty()) dir = QDir::homePath();
     return ss(nativePath(dir));
 }
