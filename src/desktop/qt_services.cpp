@@ -2,7 +2,6 @@
 #include "desktop/qt_services.h"
 
 #include <QApplication>
-#include <QAudioDevice>
 #include <QClipboard>
 #include <QDate>
 #include <QDir>
@@ -12,16 +11,13 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLocale>
-#include <QMediaDevices>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QSoundEffect>
 #include <QStandardPaths>
 #include <QTime>
-#include <QUrl>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
@@ -192,21 +188,6 @@ MsgResult QtMessageBoxes::show(const std::string& text, MsgButtons buttons, MsgI
         for (auto& [button, result] : map)
             if (result == r) return r;
     return map.front().second;
-}
-
-// ---- sound
-
-QtSound::QtSound() = default;
-QtSound::~QtSound() = default;
-
-void QtSound::playWave(const std::string& path) {
-    // Without an output device Qt Multimedia only complains; stay quiet.
-    if (QMediaDevices::audioOutputs().isEmpty()) return;
-    if (!QFileInfo::exists(qs(path))) return;
-    if (!effect_) effect_ = std::make_unique<QSoundEffect>();
-    effect_->stop();
-    effect_->setSource(QUrl::fromLocalFile(qs(path)));
-    effect_->play();  // starts once loaded; nothing waits for the end
 }
 
 // ---- file dialogs
