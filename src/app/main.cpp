@@ -15,6 +15,7 @@
 #include "app/signals.h"
 #include "app/single_instance.h"
 #include "capture/frm_main.h"
+#include "desktop/qt_clipboard.h"
 #include "desktop/qt_platform.h"
 #include "desktop/renderer.h"
 #include "desktop/x11.h"
@@ -104,5 +105,9 @@ int main(int argc, char** argv) {
     vis::onTerminationSignals([&] { platform.renderer().exitProgram(0); });
     // Ended before its event loop ran: Qt's exit would have nothing to end.
     if (program.ending) return program.exitCode;
-    return app.exec();
+    const int code = app.exec();
+    // What the program leaves on the clipboard outlives it where a clipboard
+    // manager runs; the end stays quick either way.
+    vis::handClipboardOver(700);
+    return code;
 }

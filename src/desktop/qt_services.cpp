@@ -85,7 +85,7 @@ void QtClipboard::setBitmap(const Bitmap& b) {
     if (b.isNull())
         QGuiApplication::clipboard()->clear();
     else
-        QGuiApplication::clipboard()->setImage(imageOf(b));
+        putImageOnClipboard(imageOf(b));
 }
 
 // ---- clock
