@@ -13,7 +13,7 @@ packages=(
   fonts-liberation fonts-liberation2
   xvfb xauth xdotool x11-utils x11-apps xclip openbox trayer
   poppler-utils netpbm xfce4-clipman
-  dpkg-dev file desktop-file-utils
+  dpkg-dev file desktop-file-utils lintian appstream man-db
 )
 
 missing=()

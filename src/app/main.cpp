@@ -75,6 +75,8 @@ int main(int argc, char** argv) {
 #endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistrelle"));
+    // Desktops match the windows to the menu entry (and on Wayland, its icon) by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VIS_APP_ID));
     // The program ends itself (quit command); hiding every window does not.
     QApplication::setQuitOnLastWindowClosed(false);
 
