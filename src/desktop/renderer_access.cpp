@@ -81,10 +81,13 @@ void SurfaceWidget::paintFocus(QPainter& p) const {
     if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange) ||
         !pictureButton(const_cast<SurfaceWidget*>(this)))
         return;
-    QPen pen(palette().color(QPalette::Highlight), 1, Qt::DotLine);
-    p.setPen(pen);
+    // White dots on black: seen on the blue strip and on any picture.
+    const QRect frame = rect().adjusted(2, 2, -3, -3);
     p.setBrush(Qt::NoBrush);
-    p.drawRect(rect().adjusted(2, 2, -3, -3));
+    p.setPen(QPen(Qt::black, 1));
+    p.drawRect(frame);
+    p.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    p.drawRect(frame);
 }
 
 // The key is about to be matched against the menus' shortcuts. Entries are
