@@ -45,12 +45,15 @@ void QtSound::playWave(const std::string& path) {
 
 namespace {
 
-// A sound server (PulseAudio, PipeWire), or a sound card for ALSA. With
-// neither, libcanberra's ALSA backend would fill stderr at each sound.
+// A sound server (PulseAudio, PipeWire), the user's own ALSA set-up, or a
+// sound card. With none, libcanberra's ALSA backend would fill stderr at
+// each sound.
 bool soundDevicePresent() {
     if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) return true;
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo::exists(QDir(runtime).filePath(QStringLiteral("pulse/native")))) return true;
+    for (const char* socket : {"pulse/native", "pipewire-0"})
+        if (!runtime.isEmpty() && QFileInfo::exists(QDir(runtime).filePath(QLatin1String(socket)))) return true;
+    if (QFileInfo::exists(QDir::home().filePath(QStringLiteral(".asoundrc")))) return true;
     QFile cards(QStringLiteral("/proc/asound/cards"));
     if (!cards.open(QIODevice::ReadOnly)) return false;  // no ALSA in the kernel: no card
     while (!cards.atEnd()) {
