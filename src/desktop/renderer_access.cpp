@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QPainter>
@@ -67,13 +68,30 @@ void applyAccessible(QWidget* widget, const Control& c) {
 void SurfaceWidget::press() { r_->runOnClick(w_, id_); }
 
 void SurfaceWidget::keyPressEvent(QKeyEvent* e) {
-    const bool pressKey = e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-    if (pictureButton(this) && pressKey && !e->isAutoRepeat() && e->modifiers() == Qt::NoModifier) {
+    // Space, as Qt's own buttons: Enter stays the window's, for a dialog's
+    // default button.
+    if (pictureButton(this) && e->key() == Qt::Key_Space && !e->isAutoRepeat() && e->modifiers() == Qt::NoModifier) {
         press();
         e->accept();
         return;
     }
     QWidget::keyPressEvent(e);  // to the window, as before
+}
+
+void SurfaceWidget::focusInEvent(QFocusEvent* e) {
+    // A window's activation gives the focus to its first control: a push
+    // button or a text box goes before a picture, so that Enter still
+    // reaches a dialog's default button.
+    if (e->reason() == Qt::ActiveWindowFocusReason) {
+        for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+            if (w->window() == window() && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window()) &&
+                w->isEnabled() && !pictureButton(w)) {
+                w->setFocus(Qt::ActiveWindowFocusReason);
+                return;
+            }
+        }
+    }
+    update();
 }
 
 void SurfaceWidget::paintFocus(QPainter& p) const {

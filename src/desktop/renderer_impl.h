@@ -351,7 +351,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
-    void focusInEvent(QFocusEvent*) override { update(); }
+    void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent*) override { update(); }
     void hideEvent(QHideEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
