@@ -6,14 +6,14 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev qt6-translations-l10n qt6-l10n-tools
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n qt6-l10n-tools libcanberra-dev
   libturbojpeg0-dev libjpeg-turbo-progs libx11-dev libxext-dev libxtst-dev libxi-dev
   libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix
   fonts-liberation fonts-liberation2
   xvfb xauth xdotool x11-utils x11-apps xclip openbox trayer
-  poppler-utils netpbm xfce4-clipman
-  dpkg-dev file desktop-file-utils
+  poppler-utils netpbm xfce4-clipman xsettingsd
+  dpkg-dev file desktop-file-utils lintian appstream man-db
 )
 
 missing=()

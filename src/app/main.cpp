@@ -15,6 +15,7 @@
 #include "app/signals.h"
 #include "app/single_instance.h"
 #include "capture/frm_main.h"
+#include "desktop/qt_clipboard.h"
 #include "desktop/qt_platform.h"
 #include "desktop/renderer.h"
 #include "desktop/x11.h"
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
 #endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistrelle"));
+    // Desktops match the windows to the menu entry (and on Wayland, its icon) by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VIS_APP_ID));
     // The program ends itself (quit command); hiding every window does not.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -93,7 +96,7 @@ int main(int argc, char** argv) {
     if (instance.handOver()) return 0;
 
     vis::QtPlatform platform;
-    const QString icon = QCoreApplication::applicationDirPath() + QStringLiteral("/vistrelle.png");
+    const QString icon = QString::fromStdString(platform.services().paths.programFolder()) + QStringLiteral("/vistrelle.png");
     QApplication::setWindowIcon(QIcon(icon));
     vis::Program program(platform.services());
     program.start();
@@ -104,5 +107,9 @@ int main(int argc, char** argv) {
     vis::onTerminationSignals([&] { platform.renderer().exitProgram(0); });
     // Ended before its event loop ran: Qt's exit would have nothing to end.
     if (program.ending) return program.exitCode;
-    return app.exec();
+    const int code = app.exec();
+    // What the program leaves on the clipboard outlives it where a clipboard
+    // manager runs; the end stays quick either way.
+    vis::handClipboardOver(700);
+    return code;
 }

@@ -166,13 +166,14 @@ void FrmMain::buildMenus() {
     };
     MenuEntry& fichier = addMenu("mnufichier");
     fichier.visible = false;
-    entry(fichier, "Mnuenregistrer", [this] { Enregistrer(); }).shortcut = "Ctrl+E";
+    // Beside the original Ctrl+E, the keys every desktop program knows.
+    entry(fichier, "Mnuenregistrer", [this] { Enregistrer(); }).shortcut = "Ctrl+E; Ctrl+S";
     entry(fichier, "Mnuenregistrertout", [this] {
         bool ok = true;
         EnregistrerTout(ok);
-    });
-    entry(fichier, "Mnuimprimer", [this] { Imprimer(); });
-    entry(fichier, "Mnuquitter", [this] { quitprog(); });
+    }).shortcut = "Ctrl+Shift+S";
+    entry(fichier, "Mnuimprimer", [this] { Imprimer(); }).shortcut = "Ctrl+P";
+    entry(fichier, "Mnuquitter", [this] { quitprog(); }).shortcut = "Ctrl+Q";
     fichier.onDropDown = [this] {
         const bool any = app.g.nbCaptures != 0;
         for (const char* n : {"Mnuenregistrer", "Mnuenregistrertout", "Mnuimprimer"}) menu(n).enabled = any;
@@ -186,9 +187,9 @@ void FrmMain::buildMenus() {
         annulation();
     });
     entry(edition, "mnuretour", [this] { annulation(); });
-    entry(edition, "mnucopier", [this] { Buttcopier(); });
+    entry(edition, "mnucopier", [this] { Buttcopier(); }).shortcut = "Ctrl+C";
     entry(edition, "mnurafraichir", [this] { Rafraichir(); });
-    entry(edition, "Mnudelcap", [this] { SuppVignette(); });
+    entry(edition, "Mnudelcap", [this] { SuppVignette(); }).shortcut = "Del";
     entry(edition, "Mnudeltout", [this] { Supprimertout(true); });
     edition.onDropDown = [this] {
         const bool any = app.g.nbCaptures != 0;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <utility>
 
+#include "desktop/qt_clipboard.h"
 #include "desktop/qt_services.h"
 #include "desktop/x11.h"
 
@@ -103,7 +104,7 @@ void QtGrabber::pressPrintScreen(int typcapt) {
     for (int i = 0; i < 50 && !clipboardHasBitmap(); ++i) Sleep(10);
     if (clipboardHasBitmap()) return;
     const QImage img = gdiGrab(typcapt);
-    if (!img.isNull()) QGuiApplication::clipboard()->setImage(img);
+    if (!img.isNull()) putImageOnClipboard(img);
 }
 
 QtKeyboard::QtKeyboard() = default;
@@ -156,7 +157,7 @@ void QtGrabber::pressPrintScreen(int typcapt) {
         if (!root_) root_ = std::make_unique<x11::RootGrabber>(display);
         QImage shot = grabRoot24(*root_, r);
         if (!shot.isNull()) {
-            QGuiApplication::clipboard()->setImage(shot);
+            putImageOnClipboard(shot);
             return;
         }
         // A server that refuses: Qt's own grab below.
@@ -174,7 +175,7 @@ void QtGrabber::pressPrintScreen(int typcapt) {
                                   static_cast<int>(frame->width / dpr), static_cast<int>(frame->height / dpr));
     }
     if (shot.isNull()) return;
-    QGuiApplication::clipboard()->setImage(shot.toImage().convertToFormat(QImage::Format_BGR888));
+    putImageOnClipboard(shot.toImage().convertToFormat(QImage::Format_BGR888));
 }
 
 QtKeyboard::QtKeyboard() = default;

@@ -2,7 +2,6 @@
 #include "desktop/qt_services.h"
 
 #include <QApplication>
-#include <QAudioDevice>
 #include <QClipboard>
 #include <QDate>
 #include <QDir>
@@ -12,20 +11,19 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLocale>
-#include <QMediaDevices>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QSoundEffect>
 #include <QStandardPaths>
 #include <QTime>
-#include <QUrl>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
 
+#include "desktop/data_folder.h"
+#include "desktop/qt_clipboard.h"
 #include "desktop/qt_image.h"
 
 namespace vis {
@@ -87,7 +85,7 @@ void QtClipboard::setBitmap(const Bitmap& b) {
     if (b.isNull())
         QGuiApplication::clipboard()->clear();
     else
-        QGuiApplication::clipboard()->setImage(imageOf(b));
+        putImageOnClipboard(imageOf(b));
 }
 
 // ---- clock
@@ -192,21 +190,6 @@ MsgResult QtMessageBoxes::show(const std::string& text, MsgButtons buttons, MsgI
     return map.front().second;
 }
 
-// ---- sound
-
-QtSound::QtSound() = default;
-QtSound::~QtSound() = default;
-
-void QtSound::playWave(const std::string& path) {
-    // Without an output device Qt Multimedia only complains; stay quiet.
-    if (QMediaDevices::audioOutputs().isEmpty()) return;
-    if (!QFileInfo::exists(qs(path))) return;
-    if (!effect_) effect_ = std::make_unique<QSoundEffect>();
-    effect_->stop();
-    effect_->setSource(QUrl::fromLocalFile(qs(path)));
-    effect_->play();  // starts once loaded; nothing waits for the end
-}
-
 // ---- file dialogs
 
 std::string qtNameFilters(const std::string& programFilter) {
@@ -245,7 +228,7 @@ namespace {
 QString startPath(const FileDialogRequest& r) {
     QString folder = qs(r.initialFolder);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (r.fileName.empty()) return folder;
     return QDir(folder).filePath(qs(r.fileName));
 }
@@ -295,7 +278,11 @@ std::optional<std::string> QtFileDialogs::openFile(const FileDialogRequest& r) {
 
 // ---- paths
 
-std::string QtPaths::programFolder() const { return ss(nativePath(QCoreApplication::applicationDirPath())); }
+std::string QtPaths::programFolder() const {
+    return ss(nativePath(findDataFolder(QCoreApplication::applicationDirPath()).path));
+}
+
+bool QtPaths::settingsBesideProgram() const { return findDataFolder(QCoreApplication::applicationDirPath()).ownFolder; }
 
 std::string QtPaths::configFolder() const {
 #ifdef _WIN32
@@ -311,7 +298,7 @@ std::string QtPaths::configFolder() const {
 }
 
 std::string QtPaths::documentsFolder() const {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (dir.isEmpty()) dir = QDir::homePath();
     return ss(nativePath(dir));
 }

@@ -14,7 +14,6 @@
 
 #include "platform/services.h"
 
-class QSoundEffect;
 class QSocketNotifier;
 class QWidget;
 
@@ -92,6 +91,7 @@ private:
     BeforeBlocking before_;
 };
 
+// libcanberra on Linux, PlaySound on Windows.
 class QtSound final : public ISound {
 public:
     QtSound();
@@ -99,7 +99,8 @@ public:
     void playWave(const std::string& path) override;
 
 private:
-    std::unique_ptr<QSoundEffect> effect_;
+    struct Impl;
+    std::unique_ptr<Impl> d_;
 };
 
 class QtFileDialogs final : public IFileDialogs {
@@ -151,6 +152,7 @@ public:
     std::string programFolder() const override;
     std::string configFolder() const override;
     std::string documentsFolder() const override;
+    bool settingsBesideProgram() const override;
 };
 
 // Qt's Xlib display when the program runs on X11 (xcb), else null.

@@ -233,6 +233,7 @@ void QtRenderer::Impl::applyControl(WindowView& v, ControlView& cv, Control& c) 
     }
     if (fresh || s.tooltip != c.tooltip) {
         wid->setToolTip(qs(c.tooltip));
+        if (surface) applyAccessible(wid, c);
         s.tooltip = c.tooltip;
     }
 

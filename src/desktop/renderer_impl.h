@@ -35,6 +35,8 @@
 #include "desktop/renderer.h"
 
 class QEventLoop;
+class QKeyEvent;
+class QPainter;
 class QSessionManager;
 
 namespace vis {
@@ -44,6 +46,9 @@ inline QString qs(const std::string& s) { return QString::fromStdString(s); }
 // The window's keys go to the window, not to a menu bar that kept the focus
 // after its menu closed.
 void releaseMenuBarFocus(QWidget* top);
+
+// The element's name for screen readers and whether Tab reaches it.
+void applyAccessible(QWidget* widget, const Control& c);
 
 // A bordered picture box draws its picture and its children inside a sunken
 // frame of this many pixels.
@@ -274,6 +279,7 @@ struct QtRenderer::Impl {
     void closeRequested(Window* w);
     void sessionEnding(QSessionManager& manager);
     void keyPressed(Window* w, int vk, int shift);
+    void shortcutComing(Window* w, const QKeyEvent* e);
     void windowMouseMove(Window* w, const MouseEvent& ev);
     enum class MouseKind { Down, Move, Up, DoubleClick };
     void controlMouse(Window* w, std::uint64_t id, MouseKind kind, const MouseEvent& ev, bool click);
@@ -339,9 +345,14 @@ public:
     // A stretched picture just handed over is reduced for display on another
     // thread while the window is being framed; its first paint takes it.
     void prepareScaled();
+    // Runs the element's click, as the keyboard or a screen reader presses it.
+    void press();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent*) override { update(); }
     void hideEvent(QHideEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -356,6 +367,7 @@ private:
     std::uint64_t id_;
     ControlKind kind_;
     QSize scaledSize() const;
+    void paintFocus(QPainter& p) const;
 
     QPixmap scaled_;
     // The memory of the last full-screen display copy, kept over a hide so

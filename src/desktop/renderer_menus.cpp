@@ -38,8 +38,8 @@ void updateAction(QAction* a, const MenuEntry& e, MenuShown& s) {
         s.caption = e.caption;
     }
     if (!s.known || s.shortcut != e.shortcut) {
-        const QKeySequence shortcut = e.shortcut.empty() ? QKeySequence() : QKeySequence(qs(e.shortcut));
-        if (a->shortcut() != shortcut) a->setShortcut(shortcut);
+        const QList<QKeySequence> shortcuts = QKeySequence::listFromString(qs(e.shortcut));
+        if (a->shortcuts() != shortcuts) a->setShortcuts(shortcuts);
         s.shortcut = e.shortcut;
     }
     s.known = true;

@@ -119,6 +119,7 @@ TopWidget::TopWidget(Impl* r, Window* w) : r_(r), w_(w) {
 
 bool TopWidget::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) r_->activated(w_);
+    if (e->type() == QEvent::ShortcutOverride) r_->shortcutComing(w_, static_cast<QKeyEvent*>(e));
     return QWidget::event(e);
 }
 
@@ -269,6 +270,7 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
         default:
             break;
     }
+    paintFocus(p);
 }
 
 QSize SurfaceWidget::scaledSize() const {

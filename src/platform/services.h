@@ -192,9 +192,13 @@ public:
 class IPaths {
 public:
     virtual ~IPaths() = default;
-    virtual std::string programFolder() const = 0;  // where the executable and its data files are
+    virtual std::string programFolder() const = 0;  // where the program's data files are
     virtual std::string configFolder() const = 0;   // the user's settings folder
+    // The default save folder: the user's pictures folder, else the home folder.
     virtual std::string documentsFolder() const = 0;
+    // False for an installed copy: its folders are never written, and the
+    // settings live in the user's settings folder.
+    virtual bool settingsBesideProgram() const { return true; }
 };
 
 // Everything the program half receives from the machine.

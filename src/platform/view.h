@@ -91,7 +91,7 @@ struct MenuEntry {
     const std::uint64_t id = nextViewId();
     std::string name;
     std::string caption;   // '&' marks the mnemonic
-    std::string shortcut;  // "Ctrl+E"
+    std::string shortcut;  // "Ctrl+E", or keys that do the same: "Ctrl+E; Ctrl+S"
     bool visible = true;
     bool enabled = true;
     bool checked = false;

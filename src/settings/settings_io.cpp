@@ -35,8 +35,10 @@ void regenerer(Program& app, const std::filesystem::path& file) {
 }  // namespace
 
 std::filesystem::path FrmMain::paramFile() const {
-    return chooseParamFile(pathFromUtf8(app.platform.paths.programFolder()),
-                           pathFromUtf8(app.platform.paths.configFolder()));
+    const IPaths& paths = app.platform.paths;
+    // An installed copy writes nothing into its tree, even when it could (root).
+    if (!paths.settingsBesideProgram()) return pathFromUtf8(paths.configFolder()) / kParamFileName;
+    return chooseParamFile(pathFromUtf8(paths.programFolder()), pathFromUtf8(paths.configFolder()));
 }
 
 void FrmMain::appliquerGlobals(const ParamGlobals& pg) {

@@ -1,9 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Copier puts the current capture on the clipboard as an image: another
 # program reads an image/png of the capture's size with the capture's pixels
-# (those of the BMP that save-all writes of it). With a clipboard manager
-# running (xfce4-clipman, which works without a desktop), the copy is still
-# there after the program has ended.
+# (those of the BMP that save-all writes of it). Quit by Ctrl+Q ends the
+# program within a second of the answer; with a clipboard manager running
+# (xfce4-clipman, which works without a desktop), the copy is still there
+# after the program has ended.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/app.sh"
@@ -65,13 +66,30 @@ sleep 0.5
 bmptopnm "${files[0]}" >"$VIS_TMP/saved.ppm" 2>/dev/null
 cmp -s "$VIS_TMP/copy.ppm" "$VIS_TMP/saved.ppm" || fail "the copy's pixels are not the capture's"
 
+# Quit by its keyboard shortcut, "Non" to saving the capture: the program
+# ends within a second, with a clipboard manager running or without one.
+press "$win" ctrl+q
+box=$(wait_for_window '^Enregistrement des captures' 10) || fail "Ctrl+Q asked nothing"
+xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"
+sleep 0.3
+xdotool key --clearmodifiers Tab
+sleep 0.3
+t0=$(date +%s%N)
+xdotool key --clearmodifiers space
+while kill -0 "$APP_PID" 2>/dev/null; do
+    (($(date +%s%N) - t0 < 10000000000)) || fail "still running 10 s after the answer"
+    sleep 0.02
+done
+elapsed=$((($(date +%s%N) - t0) / 1000000))
+wait "$APP_PID" 2>/dev/null
+APP_PID=
+((elapsed <= 1000)) || fail "the program took $elapsed ms to end after the answer"
+
 if [[ -z $manager ]]; then
-    echo "ok: copy ${width}x$height; no xfce4-clipman, the copy after the end is not checked"
+    echo "ok: copy ${width}x$height, ended in $elapsed ms; no xfce4-clipman, the copy after the end is not checked"
     exit 0
 fi
-stop_app
-sleep 1
 clipboard_png "$VIS_TMP/after.png" || fail "the copy left with the program"
 pngtopnm "$VIS_TMP/after.png" >"$VIS_TMP/after.ppm" || fail "after the end the clipboard holds no PNG"
 cmp -s "$VIS_TMP/after.ppm" "$VIS_TMP/saved.ppm" || fail "after the end the clipboard holds another picture"
-echo "ok: copy ${width}x$height with the capture's pixels, still there after the end with xfce4-clipman"
+echo "ok: copy ${width}x$height with the capture's pixels, ended in $elapsed ms, still there after the end with xfce4-clipman"

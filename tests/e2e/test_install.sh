@@ -1,34 +1,40 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The installed tree: cmake --install gives the program's folder, a bin/ link,
-# a valid menu entry and the theme icons. Started through the link from a
-# read-only copy of that tree, the program finds its data files there and
-# keeps its settings under XDG_CONFIG_HOME, writing nothing into the tree.
+# The installed tree: cmake --install gives bin/vistrelle, the data files in
+# share/vistrelle, a valid menu entry, metainfo, manual pages and the theme
+# icons, all named by the program's id. Started from a read-only copy of that
+# tree, the program finds its data files there and keeps its settings under
+# XDG_CONFIG_HOME; started from a tree it could write (root's case), it still
+# writes nothing into it.
 set -u
 source "$VIS_E2E_LIB"
 
+id=org.vistrelle.Vistrelle
 build=${VIS_BUILD_DIR:?VIS_BUILD_DIR names the build folder}
 prefix=$VIS_TMP/prefix
 cmake --install "$build" --prefix "$prefix" >"$VIS_TMP/install.log" 2>&1 ||
     { cat "$VIS_TMP/install.log" >&2; fail "cmake --install failed"; }
 
-lib=$prefix/lib/vistrelle
-[[ -x $lib/vistrelle && -f $lib/camera.bmp && -f $lib/camera.wav && -f $lib/vistrelle.png ]] ||
-    fail "the program's folder lacks the executable or its data files: $(ls "$lib")"
-[[ ! -e $lib/param.txt ]] || fail "a settings file was installed"
-link=$(readlink "$prefix/bin/vistrelle")
-[[ $link == ../lib/vistrelle/vistrelle ]] || fail "bin/vistrelle links to '$link'"
+data=$prefix/share/vistrelle
+[[ -x $prefix/bin/vistrelle && -f $data/camera.bmp && -f $data/camera.wav && -f $data/vistrelle.png ]] ||
+    fail "bin/vistrelle or the data files are missing: $(ls "$prefix/bin" "$data")"
+[[ ! -e $data/param.txt ]] || fail "a settings file was installed"
+[[ ! -e $prefix/lib ]] || fail "something went under lib/: $(find "$prefix/lib")"
+for f in share/metainfo/$id.metainfo.xml share/man/man1/vistrelle.1.gz share/man/fr/man1/vistrelle.1.gz \
+    share/icons/hicolor/scalable/apps/$id.svg; do
+    [[ -s $prefix/$f ]] || fail "no $f"
+done
 
-entry=$prefix/share/applications/vistrelle.desktop
+entry=$prefix/share/applications/$id.desktop
 report=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $report"
 # Hints are advice (two main categories are meant); warnings are not accepted.
 ! grep -Eq ': (warning|error):' <<<"$report" || fail "desktop-file-validate: $report"
-for line in 'Exec=vistrelle' 'Icon=vistrelle' 'Categories=Graphics;Utility;'; do
+for line in 'Exec=vistrelle' "Icon=$id" 'Categories=Graphics;Utility;'; do
     grep -qxF "$line" "$entry" || fail "no '$line' in the desktop entry"
 done
 
 # Each theme icon is a PNG of its folder's size (width and height from IHDR).
 for n in 16 22 24 32 48 64 128 256; do
-    icon=$prefix/share/icons/hicolor/${n}x$n/apps/vistrelle.png
+    icon=$prefix/share/icons/hicolor/${n}x$n/apps/$id.png
     [[ $(head -c 8 "$icon" 2>/dev/null | od -An -tx1 | tr -d ' \n') == 89504e470d0a1a0a ]] || fail "$icon is not a PNG"
     ihdr=$(od -An -tx1 -j16 -N8 "$icon" | tr -d ' \n')
     size="$((16#${ihdr:0:8}))x$((16#${ihdr:8:8}))"
@@ -44,7 +50,7 @@ wrap=()
 if (($(id -u) == 0)); then
     wrap=(unshare --mount sh -c 'mount --bind -o ro "$1" "$1" && shift && exec "$@"' sh "$ro")
 fi
-! "${wrap[@]}" touch "$ro/lib/vistrelle/probe" 2>/dev/null || fail "the copy of the tree can be written"
+! "${wrap[@]}" touch "$ro/share/vistrelle/probe" 2>/dev/null || fail "the copy of the tree can be written"
 find "$ro" -printf '%p %s %T@\n' | sort >"$VIS_TMP/tree.before"
 
 export HOME=$VIS_TMP/home XDG_CONFIG_HOME=$VIS_TMP/config
@@ -96,10 +102,27 @@ settings_found "$ro/bin/vistrelle" "the settings under XDG_CONFIG_HOME were not 
 find "$ro" -printf '%p %s %T@\n' | sort >"$VIS_TMP/tree.after"
 diff "$VIS_TMP/tree.before" "$VIS_TMP/tree.after" >&2 || fail "the program changed its installed tree"
 
-# Through the link, the program's folder is lib/vistrelle: a param.txt there
-# (writable tree, no user settings) is the one it reads.
-cp "$param" "$lib/param.txt"
+# A tree the program could write, as root can /usr: its settings still go
+# to the user's folder, and the tree stays as installed.
 export XDG_CONFIG_HOME=$VIS_TMP/config2
 wrap=()
-settings_found "$prefix/bin/vistrelle" "started through bin/vistrelle, it did not read lib/vistrelle/param.txt"
-echo "ok: settings in $param ($(wc -c <"$param") bytes), installed tree untouched"
+find "$prefix" -printf '%p %s\n' | sort >"$VIS_TMP/tree.before"
+"$prefix/bin/vistrelle" >"$VIS_TMP/app.log" 2>&1 &
+pid=$!
+wait_for_window '^Vistrelle \.\.\.$' 20 >/dev/null || fail "no main window from the writable tree"
+deadline=$((SECONDS + 30))
+while kill -0 "$pid" 2>/dev/null; do
+    ((SECONDS <= deadline)) || fail "the program did not end after the settings question"
+    box=$(xdotool search --onlyvisible --name '^Vistrelle$' 2>/dev/null | head -n 1)
+    if [[ -n $box ]]; then
+        xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box" 2>/dev/null
+        xdotool key --clearmodifiers Return
+    fi
+    sleep 0.2
+done
+wait "$pid"
+pid=
+[[ -s $XDG_CONFIG_HOME/vistrelle/param.txt ]] || fail "the settings did not go to $XDG_CONFIG_HOME/vistrelle"
+find "$prefix" -printf '%p %s\n' | sort >"$VIS_TMP/tree.after"
+diff "$VIS_TMP/tree.before" "$VIS_TMP/tree.after" >&2 || fail "the program wrote into its writable installed tree"
+echo "ok: settings in $param ($(wc -c <"$param") bytes), installed trees untouched, read-only or not"

@@ -249,6 +249,8 @@ public:
     std::string programFolder() const override { return program; }
     std::string configFolder() const override { return config; }
     std::string documentsFolder() const override { return documents; }
+    bool settingsBesideProgram() const override { return !installed; }
+    bool installed = false;
 };
 
 class SimPlatform {

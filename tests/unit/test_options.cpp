@@ -49,6 +49,17 @@ TEST_F(OptionsTest, MissingFileAsksAndRegeneratesTheDefaults) {
     EXPECT_EQ(contents(paramPath()), "\"" + padRight(sim.paths.documents, 100) + "0200001007Capt111   \"\r\n");
 }
 
+TEST_F(OptionsTest, InstalledCopyKeepsItsSettingsOutOfItsFolderEvenWhenWritable) {
+    // Root can write the installed tree; a file left there by an older run is ignored.
+    sim.paths.installed = true;
+    std::ofstream(paramPath(), std::ios::binary) << "stale";
+    start();
+    const fs::path inConfig = fs::path(sim.paths.config) / "param.txt";
+    EXPECT_EQ(contents(inConfig), "\"" + padRight(sim.paths.documents, 100) + "0200001007Capt111   \"\r\n");
+    EXPECT_EQ(contents(paramPath()), "stale");
+    EXPECT_EQ(std::distance(fs::directory_iterator(sim.paths.program), fs::directory_iterator()), 1);
+}
+
 TEST_F(OptionsTest, FailedRegenerationSaysSoWithThePath) {
     fs::create_directories(paramPath() / "sous-dossier");  // a folder in the way that cannot go
     start();
