@@ -1,0 +1,91 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Under a real Wayland compositor (run by run_in_sway.sh: sway, rootless
+# XWayland, the screenshot portal, foot filling the screen in red): the whole
+# screen and a region are the red of the native window, pixel by pixel, so
+# nothing black is filed and none of the program's own windows is in them.
+set -euo pipefail
+
+fail() {
+    echo "FAIL: $*"
+    [[ -s $VIS_TMP/app.log ]] && sed 's/^/  app: /' "$VIS_TMP/app.log"
+    exit 1
+}
+
+# wait_title REGEX: the main window's title matches within 10 s.
+wait_title() {
+    local deadline=$((SECONDS + 10))
+    until [[ $(xdotool getwindowname "$main" 2>/dev/null) =~ $1 ]]; do
+        ((SECONDS <= deadline)) || fail "title '$(xdotool getwindowname "$main")', not /$1/"
+        sleep 0.1
+    done
+    sleep 0.5
+}
+
+# at X Y: the screen point at client X Y of the main window (no frames here).
+at() {
+    local X Y
+    eval "$(xdotool getwindowgeometry --shell "$main" | grep -E '^(X|Y)=')"
+    echo $((X + $1)) $((Y + $2))
+}
+
+# button K: toolbar button K (27-pixel tiles under a 20-pixel menu bar).
+button() {
+    # shellcheck disable=SC2046
+    xdotool mousemove $(at $((27 * $1 + 14)) 34) click 1
+}
+
+# not_red PNM: how many pixels are not the red of the screen.
+not_red() { ppmhist -noheader "$1" | awk '$1 < 200 || $2 > 60 || $3 > 60 {n += $5} END {print n + 0}'; }
+
+# Interval 0, quality 70, prefix Capt, hot key F11, no capture delay.
+printf '%-100s%-20s\r\n' "$VIS_OUT" "0200001000Capt111   " >"$(dirname "$VIS_EXE")/param.txt"
+"$VIS_EXE" >"$VIS_TMP/app.log" 2>&1 &
+app=$!
+trap 'kill $app 2>/dev/null; wait $app 2>/dev/null' EXIT
+main=
+for _ in $(seq 100); do
+    main=$(xdotool search --onlyvisible --name '^Vistrelle \.\.\.$' 2>/dev/null | head -n 1) && [[ -n $main ]] && break
+    sleep 0.1
+done
+[[ -n $main ]] || fail "no main window on XWayland"
+grep -q 'XWayland.*portail' "$VIS_TMP/app.log" || fail "no word of the portal at start-up"
+sleep 1.5
+
+button 1
+wait_title '^Dernière capture \.\.\. +1 capture en cours'
+button 0
+# sway has no maximised state: the frozen screen gets the whole output as a
+# stacking desktop's maximise would give it (Qt takes either for maximised).
+wait_title '^Vistrelle - Sélectionnez'
+swaymsg "[title=\"^Vistrelle - Sélectionnez\"] fullscreen enable" >/dev/null
+sleep 0.5
+read -r x0 y0 < <(at 300 400)
+xdotool mousemove "$x0" "$y0"
+sleep 0.2
+xdotool mousedown 1
+for s in 1 2 3 4; do
+    xdotool mousemove $((x0 + 60 * s)) $((y0 + 40 * s))
+    sleep 0.05
+done
+xdotool mouseup 1
+wait_title '^Dernière capture \.\.\. +2 captures en cours'
+# The collection window lies over the toolbar: out of the way, as a user drags it.
+swaymsg '[title="^Collection$"] move position 1000 600' >/dev/null
+sleep 0.5
+button 5
+for _ in $(seq 50); do
+    (($(find "$VIS_OUT" -name '*.jpg' | wc -l) == 2)) && break
+    sleep 0.1
+done
+grim "$VIS_OUT/desktop.png" || true
+
+sizes=
+for f in "$VIS_OUT"/*.jpg; do
+    djpeg -pnm -outfile "$VIS_TMP/shot.pnm" "$f"
+    size=$(head -n 2 "$VIS_TMP/shot.pnm" | tr '\n' ' ' | awk '{print $2 "x" $3}')
+    sizes+=" $size"
+    bad=$(not_red "$VIS_TMP/shot.pnm")
+    ((bad == 0)) || fail "$(basename "$f") ($size): $bad pixels are not the red of the screen"
+done
+[[ $(tr ' ' '\n' <<<"$sizes" | sort | xargs) == "1280x800 240x160" ]] || fail "captures of$sizes, not 1280x800 and 240x160"
+echo "whole screen and region red throughout:$sizes"
