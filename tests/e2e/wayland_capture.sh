@@ -38,7 +38,7 @@ button() {
 not_red() { ppmhist -noheader "$1" | awk '$1 < 200 || $2 > 60 || $3 > 60 {n += $5} END {print n + 0}'; }
 
 # Interval 0, quality 70, prefix Capt, hot key F11, no capture delay.
-printf '%-100s%-20s\r\n' "$VIS_OUT" "0200001000Capt111   " >"$(dirname "$VIS_EXE")/param.txt"
+printf '%-100s%-20s\r\n' "$VIS_OUT" "0200001007Capt110   " >"$(dirname "$VIS_EXE")/param.txt"
 "$VIS_EXE" >"$VIS_TMP/app.log" 2>&1 &
 app=$!
 trap 'kill $app 2>/dev/null; wait $app 2>/dev/null' EXIT
