@@ -37,8 +37,10 @@ button() {
 # not_red PNM: how many pixels are not the red of the screen.
 not_red() { ppmhist -noheader "$1" | awk '$1 < 200 || $2 > 60 || $3 > 60 {n += $5} END {print n + 0}'; }
 
-# Interval 0, quality 70, prefix Capt, hot key F11, no capture delay.
-printf '%-100s%-20s\r\n' "$VIS_OUT" "0200001007Capt110   " >"$(dirname "$VIS_EXE")/param.txt"
+# Interval 0, quality 70, prefix Capt, hot key F11, a capture delay of 0.5 s:
+# sway holds a layout change back up to 200 ms for a window that never
+# answers (one just hidden), and shows the old frame meanwhile.
+printf '%-100s%-20s\r\n' "$VIS_OUT" "0200001007Capt115   " >"$(dirname "$VIS_EXE")/param.txt"
 "$VIS_EXE" >"$VIS_TMP/app.log" 2>&1 &
 app=$!
 trap 'kill $app 2>/dev/null; wait $app 2>/dev/null' EXIT
