@@ -39,7 +39,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "screen capture tool with a French interfa
 set(CPACK_PACKAGE_DESCRIPTION
   "Freeze the screen and keep a rectangle of it, or take the whole screen or\n"
   "the active window in one click. Captures wait as thumbnails in a collection\n"
-  "window, to be saved as JPEG or BMP, copied or printed. Runs under X11.")
+  "window, to be saved as JPEG or BMP, copied or printed. Runs under X11, and\n"
+  "under Wayland through XWayland and the desktop's screenshot portal.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -48,6 +49,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # Depends from the libraries the executable links to (dpkg-shlibdeps). Qt's
 # X11 platform and sound plugins come with libqt6gui6 and libqt6multimedia6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The face the layouts are measured for, Qt's dialogs in French, the icon theme.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, qt6-translations-l10n, hicolor-icon-theme")
+# The face the layouts are measured for, Qt's dialogs in French, the icon theme;
+# under Wayland the screen is read through the desktop's screenshot portal.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "fonts-liberation, qt6-translations-l10n, hicolor-icon-theme, xdg-desktop-portal, "
+  "xdg-desktop-portal-gnome | xdg-desktop-portal-kde | xdg-desktop-portal-wlr")
+string(JOIN "" CPACK_DEBIAN_PACKAGE_RECOMMENDS ${CPACK_DEBIAN_PACKAGE_RECOMMENDS})
 include(CPack)
