@@ -72,7 +72,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "screen capture tool with a French interfa
 set(CPACK_PACKAGE_DESCRIPTION
   "Freeze the screen and keep a rectangle of it, or take the whole screen or\n"
   "the active window in one click. Captures wait as thumbnails in a collection\n"
-  "window, to be saved as JPEG or BMP, copied or printed.")
+  "window, to be saved as JPEG or BMP, copied or printed. Runs under X11, and\n"
+  "under Wayland through XWayland and the desktop's screenshot portal.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -85,12 +86,15 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Depends from the libraries the executable links to (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # One item a line. The face the layouts are measured for, Qt's dialogs in
-# French, the icon theme, the shutter sound through PulseAudio or PipeWire.
+# French, the icon theme, the shutter sound through PulseAudio or PipeWire;
+# under Wayland the screen is read through the desktop's screenshot portal.
 set(VIS_RECOMMENDS
   fonts-liberation
   qt6-translations-l10n
   hicolor-icon-theme
   libcanberra-pulse
+  xdg-desktop-portal
+  "xdg-desktop-portal-gnome | xdg-desktop-portal-kde | xdg-desktop-portal-wlr"
 )
 list(JOIN VIS_RECOMMENDS ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS)
 include(CPack)

@@ -14,6 +14,9 @@ packages=(
   xvfb xauth xdotool x11-utils x11-apps xclip openbox trayer
   poppler-utils netpbm xfce4-clipman xsettingsd
   dpkg-dev file desktop-file-utils lintian appstream man-db
+  # The portal test's private bus, and the desktop under Wayland for the end-to-end test.
+  dbus-daemon libglib2.0-bin sway xwayland foot grim pipewire
+  xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
 )
 
 missing=()

@@ -24,10 +24,11 @@ namespace {
 
 constexpr char kOnlyX11[] = "Vistrelle ne fonctionne que sous X11.";
 
-// Capturing other programs' windows needs X11, and without an X server Qt
-// aborts with a page about plugins. So the platform is settled before Qt
-// starts: a platform the user named (offscreen in tests) is left alone; a
-// Wayland session with XWayland runs on xcb, where Qt would pick Wayland.
+// Placing, hiding and maximising the program's windows needs X11, and
+// without an X server Qt aborts with a page about plugins. So the platform is
+// settled before Qt starts: a platform the user named (offscreen in tests) is
+// left alone; a Wayland session with XWayland runs on xcb, where Qt would
+// pick Wayland. The screen itself is then read through the desktop's portal.
 // Returns false after one line on stderr saying why the program cannot run.
 bool settleOnX11(int argc, char** argv) {
 #if defined(__linux__) || defined(__FreeBSD__)
@@ -53,8 +54,9 @@ bool settleOnX11(int argc, char** argv) {
     if (wayland) {
         if (platform.isEmpty()) qputenv("QT_QPA_PLATFORM", "xcb");
         std::fprintf(stderr,
-                     "vistrelle : session Wayland, démarrage sous XWayland ; "
-                     "seules les fenêtres X11 peuvent être capturées.\n");
+                     "vistrelle : session Wayland, démarrage sous XWayland ; l'écran est lu par le portail "
+                     "de capture du bureau (xdg-desktop-portal) et les touches de raccourci se règlent dans "
+                     "le bureau (voir le README).\n");
     }
 #else
     (void)argc;

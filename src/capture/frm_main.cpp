@@ -184,7 +184,7 @@ void FrmMain::buildMenus() {
     entry(edition, "mnuttscreen", [this] {
         if (captureBusy_) return;
         capturTTecran(0);
-        annulation();
+        if (!captureEchouee) annulation();
     });
     entry(edition, "mnuretour", [this] { annulation(); });
     entry(edition, "mnucopier", [this] { Buttcopier(); }).shortcut = "Ctrl+C";
@@ -216,7 +216,7 @@ void FrmMain::buildMenus() {
     entry(captu, "Mnuphotorapid", [this] {
         if (captureBusy_) return;
         capturTTecran(0);
-        annulation();
+        if (!captureEchouee) annulation();
     });
     entry(captu, "mnuveille", [this] { mnuveille_Click(); });
     entry(captu, "Mnuquitt", [this] { quitprog(); });
@@ -367,16 +367,19 @@ void FrmMain::bouton_Click(int k) {
 void FrmMain::doButton(int k) {
     switch (k) {
         case 0:
-            // "z" first: right after a window capture the press still enters
-            // the selection instead of leaving the window's picture on top.
-            typeCapture = 'z';
             capturTTecran(0);
+            if (captureEchouee) break;
+            // "z" before annulation: right after a window capture the press
+            // still enters the selection instead of leaving the window's
+            // picture on top.
+            typeCapture = 'z';
             annulation();
             RideauPhoto();
             premiereCapture = false;
             break;
         case 1:
             capturTTecran(0);
+            if (captureEchouee) break;
             RideauPhoto();
             MefImageF(0);
             GestVignettes(*ImgTtscreen);
@@ -389,8 +392,11 @@ void FrmMain::doButton(int k) {
             ignorerActivation = true;
             MefImageF(1);
             if (premiereCapture) {
-                capturTTecran(1);
-                MefImageF(1);
+                // Not where the user picks the window: the chooser would come twice.
+                if (!app.platform.grabber.userPicksWindow()) {
+                    capturTTecran(1);
+                    MefImageF(1);
+                }
                 premiereCapture = false;
             }
             GestVignettes(*Picture1);

@@ -186,6 +186,8 @@ private:
     // activation would keep it (captures exist and the program is awake).
     void montrerListe();
     bool fenetreBloquante();
+    // Tells the user why a grab brought nothing back.
+    void signalerEchec();
     void fermerSplash();
     Bitmap loadDataPicture(const std::string& file, int w, int h, std::uint32_t fallback);
     void cropInto(Control& target, double left, double top);

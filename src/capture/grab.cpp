@@ -81,6 +81,7 @@ void FrmMain::capturTTecran(int typcapt) {
     }
     if (!p.clipboard.hasBitmap()) {
         captureEchouee = true;
+        signalerEchec();
         return;
     }
     Picture1->visible = true;
@@ -89,6 +90,14 @@ void FrmMain::capturTTecran(int typcapt) {
     p.windows.processEvents();
     Picture1->visible = true;
     labdeb->visible = false;
+}
+
+void FrmMain::signalerEchec() {
+    // Whoever closed the desktop's own dialog knows why nothing came.
+    const GrabFailure why = app.platform.grabber.lastFailure();
+    if (why == GrabFailure::Cancelled) return;
+    app.platform.messages.show(std::string(why == GrabFailure::Impossible ? txt::kGrabImpossible : txt::kGrabFailed),
+                               MsgButtons::Ok, MsgIcon::Information);
 }
 
 void FrmMain::RideauPhoto() {
@@ -134,6 +143,7 @@ void FrmMain::Rafraichir() {
         return;
     }
     auto& p = app.platform;
+    const Bitmap affichee = Picture2->picture;
     {
         BusyScope busy(captureBusy_);
         ImgTtscreen->visible = false;
@@ -155,7 +165,22 @@ void FrmMain::Rafraichir() {
         p.grabber.pressPrintScreen(0);
         p.windows.processEvents();
     }
-    if (p.clipboard.hasBitmap()) Picture1->picture = p.clipboard.bitmap();
+    captureEchouee = !p.clipboard.hasBitmap();
+    if (captureEchouee) {
+        // A crop of the previous picture would be filed as a new capture.
+        // The periodic capture stops rather than fail again at every tick.
+        Picture2->picture = affichee;
+        if (TimPeriod->enabled) {
+            TimPeriod->enabled = false;
+            menu("MnuCaptper").checked = false;
+            bouton(11).borderStyle = 0;
+        }
+        app.flistimages().show();
+        afficherMain();
+        signalerEchec();
+        return;
+    }
+    Picture1->picture = p.clipboard.bitmap();
 
     const int s = app.g.nbCaptures >= 1 ? app.g.nbCaptures - 1 : 0;
     Picture2->height = app.g.hauteurImage[static_cast<std::size_t>(s)];

@@ -22,6 +22,13 @@ inline constexpr std::string_view kLabdeb = "  ^   Cliquer ici pour commencer";
 inline constexpr std::string_view kNoSelection = "Pas de sélection active pour l'opération demandée";
 inline constexpr std::string_view kCollectionFull = "La fenêtre des vignettes est pleine, sauver et effacer !!! ";
 inline constexpr std::string_view kConfirmDeleteAll = "Voulez-vous vraiment supprimer toutes les captures ?";
+// A grab that brought no picture back: nothing is filed.
+inline constexpr std::string_view kGrabFailed =
+    "La capture a échoué : le bureau n'a pas fourni d'image de l'écran. Aucune capture n'a été ajoutée.";
+inline constexpr std::string_view kGrabImpossible =
+    "Capture impossible sur ce bureau : sous Wayland, l'écran ne peut être lu que par le portail de capture "
+    "(paquet xdg-desktop-portal avec celui du bureau : xdg-desktop-portal-gnome, -kde ou -wlr), "
+    "qui est absent ou ne répond pas. Aucune capture n'a été ajoutée.";
 inline constexpr std::string_view kSelectRegionFirst =
     "Vous devez d'abord sélectionner une région pour activer cette fonction";
 

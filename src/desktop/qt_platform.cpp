@@ -5,13 +5,35 @@
 #include "desktop/qt_services.h"
 #include "desktop/qt_tray.h"
 #include "desktop/renderer.h"
+#include "desktop/x11.h"
+
+#ifdef VIS_HAVE_PORTAL
+#include <QGuiApplication>
+
+#include "desktop/qt_portal_grab.h"
+#endif
 
 namespace vis {
+
+namespace {
+
+// Decided once: the X server's root where it holds the screen, else the
+// desktop portal (rootless XWayland, or Qt on Wayland itself).
+std::unique_ptr<IScreenGrabber> chooseGrabber() {
+#ifdef VIS_HAVE_PORTAL
+    void* display = x11Display();
+    if (display ? !x11::rootReadable(display) : QGuiApplication::platformName() == QLatin1String("wayland"))
+        return std::make_unique<PortalGrabber>(QDBusConnection::sessionBus());
+#endif
+    return std::make_unique<QtGrabber>();
+}
+
+}  // namespace
 
 struct QtPlatform::Impl {
     QtScreen screen;
     QtClipboard clipboard;
-    QtGrabber grabber;
+    std::unique_ptr<IScreenGrabber> grabber = chooseGrabber();
     QtClock clock;
     QtRenderer renderer{screen};
     // Windows behind a dialog show what the program last set.
@@ -24,7 +46,7 @@ struct QtPlatform::Impl {
     QtPrinter printer{[this] { return renderer.modalScope(); }};
     QtMail mail;
     QtSystemInfo systemInfo;
-    Platform platform{screen, clipboard, grabber, clock, renderer, messages, sound,
+    Platform platform{screen, clipboard, *grabber, clock, renderer, messages, sound,
                       dialogs, keyboard, paths, tray, printer, mail, systemInfo};
 };
 

@@ -379,6 +379,20 @@ bool RootGrabber::grab(const Rect& r, unsigned char* dst, std::size_t stride) {
 #endif
 }
 
+bool rootReadable(void* display) {
+#ifdef VIS_HAVE_X11
+    auto* d = static_cast<Display*>(display);
+    if (!d) return false;
+    ErrorTrap trap(d);
+    XImage* im = XGetImage(d, DefaultRootWindow(d), 0, 0, 1, 1, AllPlanes, ZPixmap);
+    if (im) XDestroyImage(im);
+    return im && !trap.failed();
+#else
+    (void)display;
+    return false;
+#endif
+}
+
 bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t stride) {
     return RootGrabber(display).grab(r, dst, stride);
 }

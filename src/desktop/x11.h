@@ -47,6 +47,11 @@ private:
     std::unique_ptr<Impl> d_;
 };
 
+// False where the root window's pixels cannot be read: rootless XWayland,
+// whose root has no picture of the screen (a read is refused, and one
+// through shared memory "succeeds" with black). Asked once, at start-up.
+bool rootReadable(void* display);
+
 // One grab with a band of its own.
 bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t stride);
 

@@ -41,6 +41,13 @@ public:
     virtual void setBitmap(const Bitmap& b) = 0;
 };
 
+// Why a grab left nothing on the clipboard.
+enum class GrabFailure {
+    Failed,      // this time: refused, too slow, nothing readable came back
+    Cancelled,   // the user closed the desktop's own capture dialog
+    Impossible,  // no grab can work on this desktop, now or later
+};
+
 // What the Print Screen key does: put a picture of the whole screen
 // (typcapt 0) or of the active window (typcapt 1) on the clipboard. When the
 // picture cannot be had, the clipboard is left as it is.
@@ -48,6 +55,11 @@ class IScreenGrabber {
 public:
     virtual ~IScreenGrabber() = default;
     virtual void pressPrintScreen(int typcapt) = 0;
+    // After a press that left nothing: why.
+    virtual GrabFailure lastFailure() const { return GrabFailure::Failed; }
+    // The active window is picked by the user in the desktop's own dialog:
+    // asking twice in a row would show that dialog twice.
+    virtual bool userPicksWindow() const { return false; }
 };
 
 struct TimeOfDay {

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Without an X11 display the program says so in one line on stderr and ends
 # with status 1 (not Qt's abort). In a Wayland session with XWayland it runs on
-# X11 and says once that only X11 windows can be captured.
+# X11 and says once that the screen is read through the desktop's portal.
 set -u
 source "$VIS_E2E_LIB"
 source "$(dirname "$0")/app.sh"
@@ -32,4 +32,5 @@ export WAYLAND_DISPLAY=wayland-vis XDG_SESSION_TYPE=wayland
 start_app || fail "no main window under XWayland"
 notes=$(grep -c 'XWayland' "$VIS_TMP/app.log")
 ((notes == 1)) || fail "the XWayland note was given $notes times"
+grep -q 'XWayland.*portail' "$VIS_TMP/app.log" || fail "the XWayland note does not name the portal"
 echo "XWayland: $(grep XWayland "$VIS_TMP/app.log")"

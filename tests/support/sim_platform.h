@@ -77,6 +77,10 @@ public:
     explicit SimGrabber(SimPlatform& p) : p_(p) {}
     void pressPrintScreen(int typcapt) override;
     bool failing = false;  // the key leaves nothing on the clipboard
+    GrabFailure failure = GrabFailure::Failed;  // and says this of it
+    bool picksWindow = false;
+    GrabFailure lastFailure() const override { return failure; }
+    bool userPicksWindow() const override { return picksWindow; }
     Rect activeWindow{100, 50, 300, 200};
     std::vector<GrabRecord> grabs;
 

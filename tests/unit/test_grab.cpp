@@ -75,11 +75,65 @@ TEST_F(GrabTest, NothingOnTheClipboardSetsTheFlagAndKeepsThePicture) {
     main().capturTTecran(0);
     EXPECT_TRUE(main().captureEchouee);
     EXPECT_TRUE(main().Picture1->picture.sameAs(before));
-    EXPECT_TRUE(sim.messages.shown.empty());
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text, txt::kGrabFailed);
     // The next good grab clears the flag.
     sim.grabber.failing = false;
     main().capturTTecran(0);
     EXPECT_FALSE(main().captureEchouee);
+}
+
+TEST_F(GrabTest, NoCaptureEntryFilesAStalePictureAfterAFailedGrab) {
+    captureRegion(1500, 1500, 4500, 3000);
+    ASSERT_EQ(g().nbCaptures, 1);
+    sim.windows.advance(0.5);  // the flash is over
+    FrmMain& m = main();
+    const Bitmap shown = m.Picture2->picture;
+    m.MnuCaptper_Click();
+    ASSERT_TRUE(m.TimPeriod->enabled);
+    sim.grabber.failing = true;
+    sim.grabber.failure = GrabFailure::Impossible;
+    const std::pair<const char*, std::function<void()>> entries[] = {
+        {"region", [&] { m.bouton_Click(0); }},
+        {"whole screen", [&] { m.bouton_Click(1); }},
+        {"window", [&] { m.bouton_Click(2); }},
+        {"menu", [&] { m.menu("mnuttscreen").onClick(); }},
+        {"tray menu", [&] { m.menu("Mnuphotorapid").onClick(); }},
+        {"periodic tick", [&] { m.TimPeriod_Timer(); }},
+        {"same region", [&] { m.bouton_Click(10); }},
+    };
+    for (const auto& [name, run] : entries) {
+        sim.messages.shown.clear();
+        run();
+        EXPECT_EQ(g().nbCaptures, 1) << name;
+        ASSERT_EQ(sim.messages.shown.size(), 1u) << name;
+        EXPECT_EQ(sim.messages.shown[0].text, txt::kGrabImpossible) << name;
+        EXPECT_TRUE(m.captureEchouee) << name;
+        EXPECT_EQ(m.typeCapture, 'z') << name;
+        // Back as before: no frozen screen of an old picture, the capture still shown.
+        EXPECT_EQ(m.state, WindowState::Normal) << name;
+        EXPECT_TRUE(m.visible && liste().visible) << name;
+        EXPECT_TRUE(m.Picture2->picture.sameAs(shown)) << name;
+        EXPECT_FALSE(prog->fcamLoaded()) << name;
+    }
+    // The failed tick stopped the periodic capture, all three signs alike.
+    EXPECT_FALSE(m.TimPeriod->enabled);
+    EXPECT_FALSE(m.menu("MnuCaptper").checked);
+    EXPECT_EQ(m.bouton(11).borderStyle, 0);
+    // A chooser the user closed is no error to tell of.
+    sim.grabber.failure = GrabFailure::Cancelled;
+    sim.messages.shown.clear();
+    m.bouton_Click(1);
+    EXPECT_TRUE(sim.messages.shown.empty());
+    EXPECT_EQ(g().nbCaptures, 1);
+}
+
+TEST_F(GrabTest, AWindowPickedByTheUserIsAskedForOnce) {
+    sim.grabber.picksWindow = true;
+    main().bouton_Click(2);
+    EXPECT_EQ(sim.grabber.grabs.size(), 1u);
+    EXPECT_FALSE(main().premiereCapture);
+    EXPECT_EQ(g().nbCaptures, 1);
 }
 
 TEST_F(GrabTest, WaitEndsAfterTheDelayAcrossMidnight) {
