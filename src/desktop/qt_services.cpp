@@ -27,6 +27,8 @@
 #include <cmath>
 
 #include "desktop/qt_image.h"
+#include "platform/user_folders.h"
+#include "settings/param_file.h"
 
 namespace vis {
 
@@ -297,23 +299,33 @@ std::optional<std::string> QtFileDialogs::openFile(const FileDialogRequest& r) {
 
 std::string QtPaths::programFolder() const { return ss(nativePath(QCoreApplication::applicationDirPath())); }
 
+namespace {
+QString qpath(const std::filesystem::path& p) {
+    const std::u8string u = p.u8string();
+    return QString::fromUtf8(reinterpret_cast<const char*>(u.data()), static_cast<qsizetype>(u.size()));
+}
+}  // namespace
+
+// Qt takes "/" for a missing HOME; the program's own lookup takes the
+// account's home instead and ignores relative XDG variables.
 std::string QtPaths::configFolder() const {
-#ifdef _WIN32
-    QString base = qEnvironmentVariable("APPDATA");
-    if (base.isEmpty()) base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    const QString dir = base + QStringLiteral("/Vistrelle");
-#else
-    const QString dir =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/vistrelle");
-#endif
+    const QString dir = qpath(userConfigFolder());
+    if (dir.isEmpty()) return {};
     QDir().mkpath(dir);
     return ss(nativePath(dir));
 }
 
 std::string QtPaths::documentsFolder() const {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (dir.isEmpty()) dir = QDir::homePath();
+    const QString home = qpath(homeFolder());
+    QString dir;
+    // Qt reads the user's own name for it (xdg-user-dirs), from HOME.
+    if (QDir::isAbsolutePath(qEnvironmentVariable("HOME")) || qEnvironmentVariableIsSet("USERPROFILE"))
+        dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (dir.isEmpty() && !home.isEmpty())
+        dir = QFileInfo(home + QStringLiteral("/Documents")).isDir() ? home + QStringLiteral("/Documents") : home;
     return ss(nativePath(dir));
 }
+
+std::string QtPaths::recoveryFolder() const { return ss(nativePath(qpath(defaultRecoveryFolder()))); }
 
 }  // namespace vis

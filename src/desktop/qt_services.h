@@ -151,6 +151,7 @@ public:
     std::string programFolder() const override;
     std::string configFolder() const override;
     std::string documentsFolder() const override;
+    std::string recoveryFolder() const override;
 };
 
 // Qt's Xlib display when the program runs on X11 (xcb), else null.

@@ -195,6 +195,8 @@ public:
     virtual std::string programFolder() const = 0;  // where the executable and its data files are
     virtual std::string configFolder() const = 0;   // the user's settings folder
     virtual std::string documentsFolder() const = 0;
+    // Where captures the program had to drop unsaved wait for the next start.
+    virtual std::string recoveryFolder() const = 0;
 };
 
 // Everything the program half receives from the machine.

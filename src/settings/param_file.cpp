@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/format.h"
+#include "platform/user_folders.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -70,11 +71,6 @@ std::size_t utf8SequenceLength(std::string_view b, std::size_t i) {
 }
 
 #ifdef _WIN32
-std::string utf8FromPath(const fs::path& p) {
-    const std::u8string u = p.u8string();
-    return std::string(u.begin(), u.end());
-}
-
 std::wstring wideFrom(std::string_view s, UINT codePage) {
     if (s.empty()) return {};
     const int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
@@ -169,25 +165,16 @@ bool folderWritable(const fs::path& folder) {
 fs::path pathFromUtf8(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
 std::string userHomeFolder() {
-#ifdef _WIN32
-    const wchar_t* home = _wgetenv(L"USERPROFILE");
-    return home ? utf8FromPath(fs::path(home)) : std::string();
-#else
-    const char* home = std::getenv("HOME");
-    return home ? home : "";
-#endif
+    const std::u8string home = homeFolder().u8string();
+    return std::string(home.begin(), home.end());
 }
 
 fs::path userConfigFolder() {
+    const fs::path base = configHome();
 #ifdef _WIN32
-    const wchar_t* appData = _wgetenv(L"APPDATA");
-    return appData ? fs::path(appData) / "Vistrelle" : fs::path();
+    return base.empty() ? base : base / "Vistrelle";
 #else
-    // A relative XDG_CONFIG_HOME is to be ignored.
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && *xdg == '/') return fs::path(xdg) / "vistrelle";
-    const char* home = std::getenv("HOME");
-    return home && *home ? fs::path(home) / ".config" / "vistrelle" : fs::path();
+    return base.empty() ? base : base / "vistrelle";
 #endif
 }
 
