@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "capture/form.h"
+#include "output/atomic_file.h"
 #include "settings/param_record.h"
 
 namespace vis {
@@ -135,7 +136,7 @@ public:
     void Enregistrer();
     void EnregistrerTout(bool& savOk);
     // Writes a capture as BMP or JPEG, completely or not at all.
-    bool ecrireImage(const Bitmap& picture, const std::string& path, bool bmp);
+    bool ecrireImage(const Bitmap& picture, const std::string& path, bool bmp, WriteOptions options = {});
 
     // --- copy, print, mail; About and help --------------------------------
     void Buttcopier();
