@@ -4,8 +4,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <random>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -64,13 +64,17 @@ bool writeAll(int fd, const unsigned char* data, std::size_t size) {
 bool flushToDisk(int fd) { return _commit(fd) == 0; }
 bool closeFile(int fd) { return _close(fd) == 0; }
 void copyPermissions(int, const std::filesystem::path&) {}
-WriteResult moveFile(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) {
+}  // namespace
+
+WriteResult renameEntry(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) {
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     if (MoveFileExW(from.c_str(), to.c_str(), flags)) return WriteResult::Written;
     const DWORD e = GetLastError();
     return !replace && (e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS) ? WriteResult::Exists
-                                                                              : WriteResult::Failed;
+                                                                             : WriteResult::Failed;
 }
+
+namespace {
 bool ownedByUser(const std::filesystem::path&) { return true; }
 #else
 int currentProcessId() { return static_cast<int>(::getpid()); }
@@ -106,11 +110,13 @@ void copyPermissions(int fd, const std::filesystem::path& target) {
     struct stat st {};
     if (::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)::fchmod(fd, st.st_mode & 07777);
 }
+}  // namespace
+
 // One step: at every moment the target is either the old file or the new one.
 // Without replace, the kernel refuses a name taken since it was chosen; where
 // the file system cannot say so, a hard link does (it never replaces), and
 // where there are no hard links either, the name is looked at just before.
-WriteResult moveFile(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) {
+WriteResult renameEntry(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) {
     if (replace) return ::rename(from.c_str(), to.c_str()) == 0 ? WriteResult::Written : WriteResult::Failed;
 #ifdef RENAME_NOREPLACE
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return WriteResult::Written;
@@ -125,8 +131,11 @@ WriteResult moveFile(const std::filesystem::path& from, const std::filesystem::p
     if (errno != EPERM && errno != ENOTSUP && errno != ENOSYS && errno != EMLINK) return WriteResult::Failed;
     struct stat st {};
     if (::lstat(to.c_str(), &st) == 0) return WriteResult::Exists;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? WriteResult::Written : WriteResult::Failed;
+    if (::rename(from.c_str(), to.c_str()) == 0) return WriteResult::Written;
+    return errno == EEXIST || errno == ENOTEMPTY ? WriteResult::Exists : WriteResult::Failed;
 }
+
+namespace {
 // Another user's leftovers in a shared folder are not the program's to remove.
 bool ownedByUser(const std::filesystem::path& p) {
     struct stat st {};
@@ -180,8 +189,7 @@ std::filesystem::path temporaryName(const std::filesystem::path& folder) {
     return folder / name;
 }
 
-WriteResult writeFile(const std::filesystem::path& target, std::span<const unsigned char> bytes,
-                      WriteOptions options) {
+WriteResult writeFile(const std::filesystem::path& target, std::span<const unsigned char> bytes, WriteOptions options) {
     if (!target.has_filename()) return WriteResult::Failed;
 
     const std::filesystem::path folder = folderOf(target);
@@ -200,7 +208,7 @@ WriteResult writeFile(const std::filesystem::path& target, std::span<const unsig
     bool ok = writeAll(fd, bytes.data(), bytes.size()) && flushToDisk(fd);
     ok = closeFile(fd) && ok;
 
-    WriteResult r = ok ? moveFile(temp, target, options.replace) : WriteResult::Failed;
+    WriteResult r = ok ? renameEntry(temp, target, options.replace) : WriteResult::Failed;
     if (r != WriteResult::Written) {
         std::error_code ec;
         std::filesystem::remove(temp, ec);

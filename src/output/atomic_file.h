@@ -39,6 +39,11 @@ WriteResult writeFile(const std::filesystem::path& target, std::span<const unsig
 bool writeFileAtomically(const std::filesystem::path& target, std::span<const unsigned char> bytes);
 bool writeFileAtomically(const std::filesystem::path& target, std::string_view text);
 
+// Renames a file or a folder within its file system. Without replace,
+// whatever has the new name (a file, a link, a folder) stays and the result
+// is Exists.
+WriteResult renameEntry(const std::filesystem::path& from, const std::filesystem::path& to, bool replace);
+
 // Makes the folder's entries durable (a no-op on Windows, where the rename
 // writes through). False when the system reports an I/O error.
 bool flushFolder(const std::filesystem::path& folder);

@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Captures put aside when the program must end without asking, and offered
+// back at the next start.
+
+#include "output/atomic_file.h"
+#include "output/recovery.h"
+#include "support/files.h"
+#include "support/program_fixture.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace vis::sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool samePixels(const Bitmap& a, const Bitmap& b) {
+    if (a.width() != b.width() || a.height() != b.height()) return false;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) return false;
+    return true;
+}
+
+CaptureMiseDeCote tiny(int seed, bool pleinEcran = false) {
+    CaptureMiseDeCote c;
+    c.picture = Bitmap::filled(3, 2, 0xFF000000u | static_cast<std::uint32_t>(seed * 0x010203));
+    c.pleinEcran = pleinEcran;
+    c.largeur = 75 + seed;
+    c.hauteur = 60;
+    c.largeurCapture = 45.5 + seed;
+    c.hauteurCapture = 30;
+    c.texteTaille = " 3 x 2 pixels\ttab";
+    return c;
+}
+
+TEST(RecoveryIndex, ExactTextReadBackAndAnythingElseRefused) {
+    const std::string text = recoveryIndex({tiny(1), tiny(2, true)});
+    EXPECT_EQ(text,
+              "vistrelle-recovery 1\n"
+              "1.bmp\tz\t76\t60\t46.5\t30\t 3 x 2 pixels tab\n"
+              "2.bmp\te\t77\t60\t47.5\t30\t 3 x 2 pixels tab\n");
+    const auto entries = parseRecoveryIndex(text);
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 2u);
+    EXPECT_EQ((*entries)[1].file, "2.bmp");
+    EXPECT_TRUE((*entries)[1].capture.pleinEcran);
+    EXPECT_EQ((*entries)[0].capture.largeur, 76);
+    EXPECT_DOUBLE_EQ((*entries)[0].capture.largeurCapture, 46.5);
+    EXPECT_EQ((*entries)[0].capture.texteTaille, " 3 x 2 pixels tab");
+
+    const std::string head = "vistrelle-recovery 1\n";
+    for (const std::string& bad :
+         std::vector<std::string>{std::string(), head, "vistrelle-recovery 2\n1.bmp\tz\t1\t1\t1\t1\t\n",
+                                  head + "1.bmp\tz\t1\t1\t1\t1\t",  // cut short
+                                  head + "../x.bmp\tz\t1\t1\t1\t1\t\n", head + "1.bmp\tq\t1\t1\t1\t1\t\n",
+                                  head + "1.bmp\tz\t-1\t1\t1\t1\t\n", head + "1.bmp\tz\t1\t1\tnan\t1\t\n",
+                                  head + "1.bmp\tz\t1\t1\t1\t1\n", head + "1.bmp\tz\t1x\t1\t1\t1\t\n"})
+        EXPECT_FALSE(parseRecoveryIndex(bad)) << bad;
+}
+
+TEST(RecoveryFolderStore, SetsComeBackInOrderWholeAndPrivate) {
+    testing_files::TempFolder dir;
+    const fs::path folder = dir.path() / "state" / "vistrelle" / "recovery";
+    const RecoveryFolder store(folder);
+    EXPECT_TRUE(store.store({}));
+    EXPECT_FALSE(fs::exists(folder));
+    ASSERT_TRUE(store.store({tiny(1), tiny(2, true)}));
+    ASSERT_TRUE(store.store({tiny(3)}));
+#ifndef _WIN32
+    struct stat st {};
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    ASSERT_EQ(::stat(folder.parent_path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+#endif
+    // Half-made by a writer that was killed: never offered. A set that does
+    // not read whole stays where it is, unoffered.
+    fs::create_directories(folder / ".~vistrelle-2147483646-0-1.tmp");
+    testing_files::writeAll(folder / ".~vistrelle-2147483646-0-1.tmp" / "1.bmp", {1});
+    fs::create_directories(folder / "7");
+    testing_files::writeAll(folder / "7" / "index", {'x'});
+
+    const RecoveryFolder::Contents c = store.load();
+    EXPECT_EQ(c.sets, (std::vector<fs::path>{folder / "1", folder / "2"}));
+    ASSERT_EQ(c.captures.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        const CaptureMiseDeCote want = tiny(i + 1, i == 1);
+        const CaptureMiseDeCote& got = c.captures[static_cast<std::size_t>(i)];
+        EXPECT_TRUE(samePixels(got.picture, want.picture)) << i;
+        EXPECT_EQ(got.pleinEcran, want.pleinEcran);
+        EXPECT_EQ(got.largeur, want.largeur);
+        EXPECT_DOUBLE_EQ(got.largeurCapture, want.largeurCapture);
+    }
+    EXPECT_FALSE(fs::exists(folder / ".~vistrelle-2147483646-0-1.tmp"));
+
+    store.discard(c.sets);
+    std::set<std::string> left;
+    for (const auto& e : fs::directory_iterator(folder)) left.insert(e.path().filename().string());
+    EXPECT_EQ(left, std::set<std::string>{"7"});
+    // Numbers go on after the highest one there.
+    ASSERT_TRUE(store.store({tiny(4)}));
+    EXPECT_TRUE(fs::exists(folder / "8" / "index"));
+}
+
+}  // namespace
+}  // namespace vis::sim
