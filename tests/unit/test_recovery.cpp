@@ -105,5 +105,125 @@ TEST(RecoveryFolderStore, SetsComeBackInOrderWholeAndPrivate) {
     EXPECT_TRUE(fs::exists(folder / "8" / "index"));
 }
 
+class RecoveryTest : public ProgramTest {
+protected:
+    // The program ends as a termination signal ends it; returns its status.
+    int signal() {
+        try {
+            main().finSansQuestion();
+        } catch (const ProgramExited& e) {
+            return e.code;
+        }
+        return -1;
+    }
+    void restart(std::deque<MsgResult> answers = {}) {
+        prog.reset();
+        sim.messages.shown.clear();
+        sim.messages.answers = std::move(answers);
+        sim.windows.exitCode.reset();
+        start();
+    }
+    RecoveryFolder folder() const { return RecoveryFolder(sim.paths.recovery); }
+};
+
+TEST_F(RecoveryTest, UnsavedCapturesComeBackInOrderUnsavedAsTheyWere) {
+    captureRegion(1500, 1500, 4500, 3000);
+    main().bouton_Click(5);  // saved: not put aside
+    main().bouton_Click(1);
+    captureRegion(300, 600, 3300, 5100);
+    ASSERT_EQ(g().nbCaptures, 3);
+    const std::vector<std::string> labels = {liste().Lbldim[2]->caption, liste().Lbldim[3]->caption};
+    const std::vector<Bitmap> pictures = {liste().Image1[2]->picture, liste().Image1[3]->picture};
+    const std::vector<int> heights = {liste().Image1[2]->height, liste().Image1[3]->height};
+    const std::string taille = g().texteTaille[2];
+    const int largeur = g().largeurImage[1], fenetre = g().largeurFenetre[2];
+    EXPECT_EQ(signal(), 0);
+    EXPECT_TRUE(sim.messages.shown.empty());
+
+    restart();
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text,
+              "2 captures non enregistrées de la session précédente ont été retrouvées ; les remettre dans la "
+              "collection ?");
+    EXPECT_EQ(sim.messages.shown[0].title, "Captures retrouvées");
+    EXPECT_EQ(sim.messages.shown[0].buttons, MsgButtons::YesNo);
+    ASSERT_EQ(g().nbCaptures, 2);
+    EXPECT_EQ(liste().Lbldim[1]->caption, "01" + labels[0].substr(2));
+    EXPECT_EQ(liste().Lbldim[1]->caption, "01 Plein écran");
+    EXPECT_EQ(liste().Lbldim[2]->caption, "02" + labels[1].substr(2));
+    for (std::size_t i = 1; i <= 2; ++i) {
+        EXPECT_TRUE(samePixels(liste().Image1[i]->picture, pictures[i - 1])) << i;
+        EXPECT_EQ(liste().Image1[i]->height, heights[i - 1]);
+        EXPECT_FALSE(liste().pictsave[i]->visible);
+    }
+    EXPECT_EQ(g().texteTaille[1], taille);
+    EXPECT_EQ(g().largeurImage[0], largeur);
+    EXPECT_EQ(g().largeurFenetre[1], fenetre);
+    EXPECT_EQ(g().captureCourante, 2);
+    EXPECT_TRUE(folder().load().sets.empty());
+
+    // Put aside again, then refused: gone.
+    EXPECT_EQ(signal(), 0);
+    restart({MsgResult::No});
+    EXPECT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_TRUE(fs::is_empty(sim.paths.recovery));
+}
+
+TEST_F(RecoveryTest, WhatTheCollectionHasNoRoomForWaitsForTheStartAfter) {
+    std::vector<CaptureMiseDeCote> many;
+    for (int i = 0; i < 31; ++i) many.push_back(tiny(i));
+    ASSERT_TRUE(folder().store(many));
+    restart();
+    ASSERT_EQ(sim.messages.shown.size(), 2u);
+    EXPECT_EQ(sim.messages.shown[1].text,
+              "La collection est pleine : 2 captures retrouvées restent de côté ; elles seront proposées au "
+              "prochain démarrage.");
+    EXPECT_EQ(g().nbCaptures, 29);
+    EXPECT_EQ(folder().load().captures.size(), 2u);
+    EXPECT_TRUE(samePixels(folder().load().captures[1].picture, many[30].picture));
+}
+
+TEST_F(RecoveryTest, SessionEndWithoutInteractionAndSettingsFailuresPutTheCapturesAsideFirst) {
+    captureRegion(1500, 1500, 4500, 3000);
+    bool cancel = false;
+    EXPECT_THROW(main().Form_QueryUnload(cancel, UnloadMode::SessionEndUnattended), ProgramExited);
+    EXPECT_TRUE(sim.messages.shown.empty());
+    EXPECT_EQ(folder().load().captures.size(), 1u);
+    folder().discard(folder().load().sets);
+
+    // A folder where param.txt should be: the question, after the captures are safe.
+    restart();
+    captureRegion(1500, 1500, 4500, 3000);
+    fs::remove(fs::path(sim.paths.program) / "param.txt");
+    fs::create_directories(fs::path(sim.paths.program) / "param.txt" / "x");
+    sim.messages.answers = {MsgResult::No};
+    sim.messages.onShow = [&](const MessageRecord&) { EXPECT_EQ(folder().load().captures.size(), 1u); };
+    EXPECT_THROW(main().SavOptions(), ProgramExited);
+    sim.messages.onShow = nullptr;
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text,
+              "Votre fichier paramètres est sans doute endommagé; voulez-vous régénérer les paramètres pat défaut ?");
+}
+
+#ifndef _WIN32
+TEST_F(RecoveryTest, AFullDiskKeepsTheProgramAndItsCapturesWhenTheyCannotGoAside) {
+    captureRegion(1500, 1500, 4500, 3000);
+    const std::string before = testing_files::contents(fs::path(sim.paths.program) / "param.txt");
+    {
+        testing_files::FileSizeLimit full(40);
+        ASSERT_TRUE(full.active());
+        main().SavOptions();
+    }
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text,
+              "Les captures non enregistrées n'ont pas pu être mises de côté dans le dossier " + sim.paths.recovery +
+                  " ; enregistrez-les avant de quitter.");
+    EXPECT_FALSE(sim.windows.exitCode.has_value());
+    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(testing_files::contents(fs::path(sim.paths.program) / "param.txt"), before);
+}
+#endif
+
 }  // namespace
 }  // namespace vis::sim
