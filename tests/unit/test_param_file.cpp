@@ -243,8 +243,7 @@ TEST_F(ParamFileTest, OnlyARegularFileIsReadAndNothingWaitsOnAFifo) {
 TEST_F(ParamFileTest, TheProbeAndTheWriteFollowNoLinkLaidAtTheirFormerNames) {
     // Another user who may write the program's folder lays links to the user's files.
     write(dir_ / "precious", "keep me");
-    for (const char* name : {".param.txt.probe", "param.txt.new"})
-        fs::create_symlink(dir_ / "precious", dir_ / name);
+    for (const char* name : {".param.txt.probe", "param.txt.new"}) fs::create_symlink(dir_ / "precious", dir_ / name);
     EXPECT_EQ(chooseParamFile(dir_, dir_ / "cfg"), file_);
     ASSERT_TRUE(saveParamFile(file_, defaultRecord(kWinDir)));
     fs::remove(file_);
