@@ -155,6 +155,7 @@ bool RecoveryFolder::store(const std::vector<CaptureMiseDeCote>& captures) const
         if (fs::create_directory(candidate, ec)) temp = candidate;
     }
     if (temp.empty()) return false;
+    fs::permissions(temp, fs::perms::owner_all, ec);
     const WriteOptions once{.replace = false, .flushFolder = false};
     bool ok = true;
     for (std::size_t i = 0; ok && i < captures.size(); ++i) {
