@@ -223,6 +223,7 @@ private:
     void masquerListe();
     int posLabdeb = 0;
     bool recuperationProposee_ = false;
+    bool misesDeCote_ = false;
     // The settings file loaded from: kept while it is there, whatever
     // becomes of its folder.
     std::filesystem::path fichierParam_;

@@ -59,8 +59,12 @@ std::vector<CaptureMiseDeCote> FrmMain::capturesNonEnregistrees() {
 }
 
 bool FrmMain::mettreDeCote() {
+    // Once aside, the program ends: a signal during the last message must
+    // not put them aside a second time.
+    if (misesDeCote_) return true;
     const std::vector<CaptureMiseDeCote> captures = capturesNonEnregistrees();
-    return captures.empty() || recoveryFolder(app).store(captures);
+    misesDeCote_ = captures.empty() || recoveryFolder(app).store(captures);
+    return misesDeCote_;
 }
 
 bool FrmMain::capturesEnSurete() {

@@ -82,6 +82,9 @@ TEST_F(OptionsTest, AnsweringNoEndsWithoutTouchingTheFile) {
 
 TEST_F(OptionsTest, SettingsLoadOnTheFirstHintTick) {
     writeSettings(customRecord(sim.paths.documents));
+    // Left half-written in the save folder by a run that was killed.
+    const fs::path stale = fs::path(sim.paths.documents) / ".~vistrelle-2147483646-0-1.tmp";
+    std::ofstream(stale) << "x";
     platform = std::make_unique<Platform>(sim.platform());
     prog = std::make_unique<Program>(*platform);
     prog->start();
@@ -89,7 +92,9 @@ TEST_F(OptionsTest, SettingsLoadOnTheFirstHintTick) {
     EXPECT_FALSE(prog->optionsLoaded());
     EXPECT_EQ(prog->g.prefixe, "Capt");
     EXPECT_FALSE(main().Timerclav->enabled);
+    EXPECT_TRUE(fs::exists(stale));
     sim.windows.advance(0.02);
+    EXPECT_FALSE(fs::exists(stale));
     EXPECT_TRUE(prog->optionsLoaded());
     EXPECT_TRUE(main().Timerclav->enabled);
     EXPECT_EQ(prog->g.prefixe, "Pref");
