@@ -16,7 +16,7 @@ BMP_SETTINGS="0200001107Capt111"
 
 xlogo -geometry 300x260+150+300 -bg '#c03020' -fg '#20a040' 2>/dev/null &
 logo=$!
-trap 'kill $logo 2>/dev/null' EXIT
+trap 'kill $logo 2>/dev/null || true' EXIT
 
 # signal_then_back SIGNAL: three captures, the signal, the question, Oui.
 signal_then_back() {

@@ -15,7 +15,7 @@ source "$(dirname "$0")/recovery.sh"
 OK_BUTTON=(608 168)
 other=vis-other-$$
 useradd --system --no-create-home --user-group --shell /usr/sbin/nologin "$other" || fail "cannot make a second user"
-trap 'userdel "$other" 2>/dev/null; groupdel "$other" 2>/dev/null; true' EXIT
+trap 'userdel "$other" 2>/dev/null || true; groupdel "$other" 2>/dev/null || true' EXIT
 as_other() { setpriv --reuid="$other" --regid="$other" --clear-groups -- "$@"; }
 # The other user may pass through the test's folder, as through a home.
 chmod 711 "$VIS_TMP"

@@ -117,6 +117,8 @@ protected:
         return -1;
     }
     void restart(std::deque<MsgResult> answers = {}) {
+        // The windows go with their program; the platform stays.
+        for (Window* w : std::vector<Window*>(sim.windows.attached)) sim.windows.detach(*w);
         prog.reset();
         sim.messages.shown.clear();
         sim.messages.answers = std::move(answers);
