@@ -11,10 +11,10 @@
 #include <malloc.h>
 #endif
 
+#include "capture/program.h"
 #include "app/signals.h"
 #include "app/single_instance.h"
 #include "capture/frm_main.h"
-#include "capture/program.h"
 #include "desktop/qt_platform.h"
 #include "desktop/renderer.h"
 #include "desktop/x11.h"
@@ -98,8 +98,9 @@ int main(int argc, char** argv) {
     vis::Program program(platform.services());
     program.start();
     // A later start shows this copy's windows, as the icon's double click does.
-    instance.listen(
-        [&] { platform.renderer().run([&] { program.frmMain().trayMessage(vis::INotifyIcon::kLeftDoubleClick); }); });
+    instance.listen([&] {
+        platform.renderer().run([&] { program.frmMain().trayMessage(vis::INotifyIcon::kLeftDoubleClick); });
+    });
     // Nobody answers a question at a shutdown: the unsaved captures are put
     // aside for the next start, then the program ends.
     vis::onTerminationSignals([&] {

@@ -145,10 +145,8 @@ TEST(QtServices, FixedPointReductionStaysWithinOneOfTheExactAverage) {
                     double sum = 0;
                     for (int y = static_cast<int>(ty * fy); y < std::min(61.0, (ty + 1) * fy); ++y)
                         for (int x = static_cast<int>(tx * fx); x < std::min(97.0, (tx + 1) * fx); ++x) {
-                            const double ox =
-                                std::max(0.0, std::min(x + 1.0, (tx + 1) * fx) - std::max(1.0 * x, tx * fx));
-                            const double oy =
-                                std::max(0.0, std::min(y + 1.0, (ty + 1) * fy) - std::max(1.0 * y, ty * fy));
+                            const double ox = std::max(0.0, std::min(x + 1.0, (tx + 1) * fx) - std::max(1.0 * x, tx * fx));
+                            const double oy = std::max(0.0, std::min(y + 1.0, (ty + 1) * fy) - std::max(1.0 * y, ty * fy));
                             sum += ox * oy * img.constScanLine(y)[x * 3 + c];
                         }
                     const int got = static_cast<int>((s.pixel(tx, ty) >> (8 * c)) & 0xFF);
