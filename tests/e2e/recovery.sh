@@ -36,9 +36,9 @@ launch() {
     MAIN_WIN=$(wait_for_window '^Vistrelle \.\.\.$' 20) || fail "the program did not start again"
 }
 
-# ended_with STATUS: the program ends, with that status, within 10 s.
+# ended_with STATUS: the program ends, with that status, within 30 s.
 ended_with() {
-    local status deadline=$((SECONDS + 10))
+    local status deadline=$((SECONDS + 30))
     while kill -0 "$APP_PID" 2>/dev/null; do
         ((SECONDS <= deadline)) || fail "the program is still running"
         sleep 0.1
@@ -53,7 +53,7 @@ ended_with() {
 
 # copy_current N: the current capture's pixels, as another program reads the copy.
 copy_current() {
-    local deadline=$((SECONDS + 10))
+    local deadline=$((SECONDS + 20))
     xclip -selection clipboard -i /dev/null
     click_button 3
     until xclip -selection clipboard -t image/png -o >"$VIS_TMP/ref$1.png" 2>/dev/null && [[ -s $VIS_TMP/ref$1.png ]]; do

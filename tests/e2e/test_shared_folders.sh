@@ -36,7 +36,7 @@ links_at_the_next_names() {
     mkdir -m 777 "$VIS_TMP/through"
     capture_region 1
     click_button 1
-    wait_count 2 15 || fail "no whole-screen capture"
+    wait_count 2 30 || fail "no whole-screen capture"
     # Every name save-all may pick in the next minute, for captures 1 and 2.
     as_other sh -c 'for s in $(seq 0 60); do
             t=$(date -d "+$s sec" +%H%M%S); t=$((1$t - 1000000))
@@ -45,7 +45,7 @@ links_at_the_next_names() {
     local links
     links=$(find "$OUT_DIR" -type l -user "$other" | wc -l)
     click_button 5
-    local deadline=$((SECONDS + 10)) saved
+    local deadline=$((SECONDS + 30)) saved
     until saved=$(find "$OUT_DIR" -type f -name 'Capt-*_2.jpg' | wc -l) && ((saved == 2)); do
         ((SECONDS <= deadline)) || fail "save-all wrote: $(find "$OUT_DIR" -type f)"
         sleep 0.2
@@ -80,7 +80,7 @@ fifo_param() {
     rm "$APP_DIR/param.txt"
     mkfifo "$APP_DIR/param.txt"
     launch
-    box=$(message_box) || fail "a FIFO param.txt hangs the start"
+    box=$(message_box 30) || fail "a FIFO param.txt hangs the start"
     screenshot "$VIS_TMP/fifo.xwd"
     [[ -n ${KEEP_SHOT:-} ]] && cp "$VIS_TMP/fifo.xwd" "$KEEP_SHOT-fifo.xwd"
     # Non, the question's escape: the program ends and leaves the file.
@@ -93,6 +93,11 @@ first_start() {
     prepare_app
     rm "$APP_DIR/param.txt"
     launch
+    local deadline=$((SECONDS + 30))
+    until [[ -s $APP_DIR/param.txt ]]; do
+        ((SECONDS <= deadline)) || fail "no param.txt written"
+        sleep 0.2
+    done
     ! message_box 4 >/dev/null || fail "the first start asked something"
     kill -0 "$APP_PID" || fail "the first start ended"
     screenshot "$VIS_TMP/first.xwd"
