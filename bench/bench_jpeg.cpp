@@ -229,19 +229,26 @@ BENCHMARK(BM_EcrireJpg)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// The share of the file write (temporary file, flush to disk, rename) in the
-// above, for a file the size of a full-HD JPEG.
+// The share of the file write (temporary file, flush to disk, rename, then
+// the folder flushed or not) in the above, for a file the size of a full-HD
+// JPEG.
 void BM_WriteFileAtomically(benchmark::State& state) {
     const std::vector<unsigned char> bytes(static_cast<std::size_t>(state.range(0)), 0x5A);
     const fs::path out = benchFolder() / "atomic.bin";
+    const vis::WriteOptions options{.replace = true, .flushFolder = state.range(1) != 0};
     for (auto _ : state) {
-        if (!vis::writeFileAtomically(out, bytes)) {
+        if (vis::writeFile(out, bytes, options) != vis::WriteResult::Written) {
             state.SkipWithError("write failed");
             break;
         }
     }
 }
-BENCHMARK(BM_WriteFileAtomically)->Arg(210000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WriteFileAtomically)
+    ->ArgNames({"bytes", "folder_flush"})
+    ->Args({210000, 0})
+    ->Args({210000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Filling the 24-bit buffer from a capture, the step before EcrireJpg.
 void BM_CreateFromPicture(benchmark::State& state) {

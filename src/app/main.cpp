@@ -106,7 +106,14 @@ int main(int argc, char** argv) {
     instance.listen([&] {
         platform.renderer().run([&] { program.frmMain().trayMessage(vis::INotifyIcon::kLeftDoubleClick); });
     });
-    vis::onTerminationSignals([&] { platform.renderer().exitProgram(0); });
+    // Nobody answers a question at a shutdown: the unsaved captures are put
+    // aside for the next start, then the program ends.
+    vis::onTerminationSignals([&] {
+        platform.renderer().run([&] { program.frmMain().finSansQuestion(); });
+        if (program.exitCode != 0)
+            std::fprintf(stderr, "vistrelle : les captures non enregistrées n'ont pas pu être mises de côté dans %s\n",
+                         platform.services().paths.recoveryFolder().c_str());
+    });
     // Ended before its event loop ran: Qt's exit would have nothing to end.
     if (program.ending) return program.exitCode;
     const int code = app.exec();

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// SIGTERM and SIGHUP (a logout without session management, `kill`) end the
-// program through its event loop, as the quit command does: Qt then hands
-// the clipboard to a clipboard manager and removes the tray icon.
+// SIGTERM and SIGHUP (a shutdown, a logout without session management,
+// `kill`) end the program through its event loop: the handler runs between
+// two events, so a save under way finishes first, and Qt then hands the
+// clipboard to a clipboard manager and removes the tray icon.
 
 #include <functional>
 

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "capture/form.h"
+#include "output/atomic_file.h"
+#include "output/recovery.h"
 #include "settings/param_record.h"
 
 namespace vis {
@@ -119,6 +121,22 @@ public:
     void Form_Unload();
     void TimerUnload_Timer();
 
+    // --- captures put aside ----------------------------------------------
+    // The unsaved captures, with what filing them again needs.
+    std::vector<CaptureMiseDeCote> capturesNonEnregistrees();
+    // Writes them into the recovery folder; true when there were none or
+    // all of them are there.
+    bool mettreDeCote();
+    // The same before the program ends on a failure; when they cannot be
+    // put aside, says so and false: the program must stay.
+    bool capturesEnSurete();
+    // Ends at once without a question (a termination signal, the session's
+    // end without interaction), the unsaved captures put aside first.
+    void finSansQuestion();
+    // Once after start-up: offers back what an earlier run put aside.
+    void proposerRecuperation();
+    void refiler(const CaptureMiseDeCote& c);
+
     // --- fitting and bar mode -------------------------------------------
     void MefImageF(int typcapt);
     void Agrandred();
@@ -135,7 +153,7 @@ public:
     void Enregistrer();
     void EnregistrerTout(bool& savOk);
     // Writes a capture as BMP or JPEG, completely or not at all.
-    bool ecrireImage(const Bitmap& picture, const std::string& path, bool bmp);
+    bool ecrireImage(const Bitmap& picture, const std::string& path, bool bmp, WriteOptions options = {});
 
     // --- copy, print, mail; About and help --------------------------------
     void Buttcopier();
@@ -206,6 +224,11 @@ private:
     void masquerFenetres();
     void masquerListe();
     int posLabdeb = 0;
+    bool recuperationProposee_ = false;
+    bool misesDeCote_ = false;
+    // The settings file loaded from: kept while it is there, whatever
+    // becomes of its folder.
+    std::filesystem::path fichierParam_;
 };
 
 }  // namespace vis

@@ -25,6 +25,8 @@
 #include "desktop/data_folder.h"
 #include "desktop/qt_clipboard.h"
 #include "desktop/qt_image.h"
+#include "platform/user_folders.h"
+#include "settings/param_file.h"
 
 namespace vis {
 
@@ -284,23 +286,32 @@ std::string QtPaths::programFolder() const {
 
 bool QtPaths::settingsBesideProgram() const { return findDataFolder(QCoreApplication::applicationDirPath()).ownFolder; }
 
+namespace {
+QString qpath(const std::filesystem::path& p) {
+    const std::u8string u = p.u8string();
+    return QString::fromUtf8(reinterpret_cast<const char*>(u.data()), static_cast<qsizetype>(u.size()));
+}
+}  // namespace
+
+// Qt takes "/" for a missing HOME; the program's own lookup takes the
+// account's home instead and ignores relative XDG variables.
 std::string QtPaths::configFolder() const {
-#ifdef _WIN32
-    QString base = qEnvironmentVariable("APPDATA");
-    if (base.isEmpty()) base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    const QString dir = base + QStringLiteral("/Vistrelle");
-#else
-    const QString dir =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/vistrelle");
-#endif
+    const QString dir = qpath(userConfigFolder());
+    if (dir.isEmpty()) return {};
     QDir().mkpath(dir);
     return ss(nativePath(dir));
 }
 
 std::string QtPaths::documentsFolder() const {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (dir.isEmpty()) dir = QDir::homePath();
+    const QString home = qpath(homeFolder());
+    QString dir;
+    // Qt reads the user's own name for it (xdg-user-dirs), from HOME.
+    if (QDir::isAbsolutePath(qEnvironmentVariable("HOME")) || qEnvironmentVariableIsSet("USERPROFILE"))
+        dir = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (dir.isEmpty()) dir = home;
     return ss(nativePath(dir));
 }
+
+std::string QtPaths::recoveryFolder() const { return ss(nativePath(qpath(defaultRecoveryFolder()))); }
 
 }  // namespace vis

@@ -153,6 +153,7 @@ public:
     std::string configFolder() const override;
     std::string documentsFolder() const override;
     bool settingsBesideProgram() const override;
+    std::string recoveryFolder() const override;
 };
 
 // Qt's Xlib display when the program runs on X11 (xcb), else null.

@@ -47,11 +47,12 @@ void QtRenderer::Impl::sessionEnding(QSessionManager& manager) {
         if (v->model->name == "frmMain") main = v->model;
     if (!main && !windows.empty()) main = windows.front()->model;
     if (!main || !main->onQueryUnload) return;
-    // Where the session manager allows it, the question may hold the logout up.
-    manager.allowsInteraction();
+    // Where the session manager allows it, the question may hold the logout
+    // up; where it does not, the program must end without one.
+    const UnloadMode mode = manager.allowsInteraction() ? UnloadMode::SessionEnd : UnloadMode::SessionEndUnattended;
     bool cancel = false;
     auto h = main->onQueryUnload;
-    dispatch([&] { h(cancel, UnloadMode::SessionEnd); });
+    dispatch([&] { h(cancel, mode); });
     if (cancel) manager.cancel();
     manager.release();
 }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -63,16 +64,25 @@ bool writeAll(int fd, const unsigned char* data, std::size_t size) {
 bool flushToDisk(int fd) { return _commit(fd) == 0; }
 bool closeFile(int fd) { return _close(fd) == 0; }
 void copyPermissions(int, const std::filesystem::path&) {}
-bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}  // namespace
+
+WriteResult renameEntry(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (MoveFileExW(from.c_str(), to.c_str(), flags)) return WriteResult::Written;
+    const DWORD e = GetLastError();
+    return !replace && (e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS) ? WriteResult::Exists
+                                                                             : WriteResult::Failed;
 }
+
+namespace {
+bool ownedByUser(const std::filesystem::path&) { return true; }
 #else
 int currentProcessId() { return static_cast<int>(::getpid()); }
 bool processRuns(int pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
 int openExclusive(const std::filesystem::path& p) {
     int fd;
     do {
-        fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -94,30 +104,47 @@ bool flushToDisk(int fd) {
     return r == 0;
 }
 bool closeFile(int fd) { return ::close(fd) == 0 || errno == EINTR; }
-// Replacing a file keeps the access rights the user gave it.
+// Replacing a file keeps the access rights the user gave it (a link's
+// target is none of the program's business).
 void copyPermissions(int fd, const std::filesystem::path& target) {
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)::fchmod(fd, st.st_mode & 07777);
+    if (::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)::fchmod(fd, st.st_mode & 07777);
 }
+}  // namespace
+
 // One step: at every moment the target is either the old file or the new one.
-bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0;
+// Without replace, the kernel refuses a name taken since it was chosen; where
+// the file system cannot say so, a hard link does (it never replaces), and
+// where there are no hard links either, the name is looked at just before.
+WriteResult renameEntry(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) {
+    if (replace) return ::rename(from.c_str(), to.c_str()) == 0 ? WriteResult::Written : WriteResult::Failed;
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return WriteResult::Written;
+    if (errno == EEXIST) return WriteResult::Exists;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return WriteResult::Failed;
+#endif
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return WriteResult::Written;
+    }
+    if (errno == EEXIST) return WriteResult::Exists;
+    if (errno != EPERM && errno != ENOTSUP && errno != ENOSYS && errno != EMLINK) return WriteResult::Failed;
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) return WriteResult::Exists;
+    if (::rename(from.c_str(), to.c_str()) == 0) return WriteResult::Written;
+    return errno == EEXIST || errno == ENOTEMPTY ? WriteResult::Exists : WriteResult::Failed;
+}
+
+namespace {
+// Another user's leftovers in a shared folder are not the program's to remove.
+bool ownedByUser(const std::filesystem::path& p) {
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0 && st.st_uid == ::geteuid();
 }
 #endif
 
 constexpr std::string_view kTempStart = ".~vistrelle-";
 constexpr std::string_view kTempEnd = ".tmp";
-
-// A short name (a long target name plus a suffix could exceed the system's
-// limit) that no other writer picks: process id, a counter and the clock.
-std::filesystem::path temporaryName(const std::filesystem::path& folder, int attempt) {
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    const std::string name =
-        std::string(kTempStart) + std::to_string(currentProcessId()) + "-" + std::to_string(counter++) + "-" +
-        std::to_string((ticks ^ static_cast<unsigned long long>(attempt) * 7919u) % 1000000u) + std::string(kTempEnd);
-    return folder / name;
-}
 
 // The process id of one of our temporary names; 0 for any other name.
 int temporaryOwner(std::string_view name) {
@@ -149,8 +176,21 @@ std::filesystem::path folderOf(const std::filesystem::path& target) {
 
 }  // namespace
 
-bool writeFileAtomically(const std::filesystem::path& target, std::span<const unsigned char> bytes) {
-    if (!target.has_filename()) return false;
+// A short name (a long target name plus a suffix could exceed the system's
+// limit) that no other writer picks: process id, a counter and the clock.
+// Nobody can guess it ahead, so it cannot be prepared as a trap either.
+std::filesystem::path temporaryName(const std::filesystem::path& folder) {
+    static std::atomic<unsigned> counter{0};
+    thread_local std::mt19937_64 noise(std::random_device{}());
+    const auto ticks = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const std::string name = std::string(kTempStart) + std::to_string(currentProcessId()) + "-" +
+                             std::to_string(counter++) + "-" + std::to_string((ticks ^ noise()) % 1000000000u) +
+                             std::string(kTempEnd);
+    return folder / name;
+}
+
+WriteResult writeFile(const std::filesystem::path& target, std::span<const unsigned char> bytes, WriteOptions options) {
+    if (!target.has_filename()) return WriteResult::Failed;
 
     const std::filesystem::path folder = folderOf(target);
     removeStaleTemporaries(folder);
@@ -158,22 +198,50 @@ bool writeFileAtomically(const std::filesystem::path& target, std::span<const un
     std::filesystem::path temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = temporaryName(folder, attempt);
+        temp = temporaryName(folder);
         fd = openExclusive(temp);
-        if (fd < 0 && errno != EEXIST) return false;  // no such folder, no right to write there...
+        if (fd < 0 && errno != EEXIST) return WriteResult::Failed;  // no such folder, no right to write there...
     }
-    if (fd < 0) return false;
+    if (fd < 0) return WriteResult::Failed;
 
-    copyPermissions(fd, target);
+    if (options.replace) copyPermissions(fd, target);
     bool ok = writeAll(fd, bytes.data(), bytes.size()) && flushToDisk(fd);
     ok = closeFile(fd) && ok;
 
-    ok = ok && replaceFile(temp, target);
-    if (!ok) {
+    WriteResult r = ok ? renameEntry(temp, target, options.replace) : WriteResult::Failed;
+    if (r != WriteResult::Written) {
         std::error_code ec;
         std::filesystem::remove(temp, ec);
+    } else if (options.flushFolder && !flushFolder(folder)) {
+        // In place, but not known to be on the disk: not called saved.
+        r = WriteResult::Failed;
     }
+    return r;
+}
+
+bool writeFileAtomically(const std::filesystem::path& target, std::span<const unsigned char> bytes) {
+    return writeFile(target, bytes) == WriteResult::Written;
+}
+
+bool flushFolder(const std::filesystem::path& folder) {
+#ifdef _WIN32
+    (void)folder;
+    return true;
+#else
+    int fd;
+    do {
+        fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return errno != EIO;
+    int r;
+    do {
+        r = ::fsync(fd);
+    } while (r != 0 && errno == EINTR);
+    // Some file systems cannot flush a folder at all (EINVAL): nothing to wait for there.
+    const bool ok = r == 0 || errno == EINVAL || errno == EROFS;
+    ::close(fd);
     return ok;
+#endif
 }
 
 void removeStaleTemporaries(const std::filesystem::path& folder) {
@@ -187,13 +255,15 @@ void removeStaleTemporaries(const std::filesystem::path& folder) {
         // This process's own may be in the middle of a write.
         if (owner == 0 || owner == currentProcessId() || processRuns(owner)) continue;
         std::error_code kind;
-        if (it->is_regular_file(kind) && !it->is_symlink(kind)) stale.push_back(it->path());
+        const fs::file_status st = it->symlink_status(kind);
+        if ((fs::is_regular_file(st) || fs::is_directory(st)) && ownedByUser(it->path())) stale.push_back(it->path());
     }
-    for (const fs::path& p : stale) fs::remove(p, ec);
+    // A folder of that kind is a set of files being written together.
+    for (const fs::path& p : stale) fs::remove_all(p, ec);
 }
 
 bool canCreateFileIn(const std::filesystem::path& folder) {
-    const std::filesystem::path probe = temporaryName(folder, 0);
+    const std::filesystem::path probe = temporaryName(folder);
     const int fd = openExclusive(probe);
     if (fd < 0) return false;
     closeFile(fd);

@@ -214,9 +214,9 @@ std::optional<Bitmap> decodeBmp(std::span<const unsigned char> file) {
     return Bitmap(w, h, std::move(pixels));
 }
 
-bool writeBmp(const Bitmap& picture, const std::string& path) {
+bool writeBmp(const Bitmap& picture, const std::string& path, WriteOptions options) {
     const std::vector<unsigned char> bytes = encodeBmp(picture);
-    return !bytes.empty() && writeFileAtomically(utf8Path(path), bytes);
+    return !bytes.empty() && writeFile(utf8Path(path), bytes, options) == WriteResult::Written;
 }
 
 std::optional<Bitmap> readBmp(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "output/atomic_file.h"
 #include "platform/bitmap.h"
 
 namespace vis {
@@ -27,7 +28,7 @@ std::optional<Bitmap> decodeBmp(std::span<const unsigned char> file);
 
 // The same through a file; path is UTF-8. writeBmp writes the whole file or
 // leaves any older file of that name as it was; true when written.
-bool writeBmp(const Bitmap& picture, const std::string& path);
+bool writeBmp(const Bitmap& picture, const std::string& path, WriteOptions options = {});
 std::optional<Bitmap> readBmp(const std::string& path);
 
 }  // namespace vis

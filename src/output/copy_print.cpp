@@ -109,6 +109,9 @@ void FrmMain::mnuapropos_Click() {
 void FrmMain::Timsplash_Timer() {
     if (app.splashLoaded()) app.frmSplash().unload();
     Timsplash->enabled = false;
+    // The window is up and the settings are read: time to offer back what
+    // an earlier run had to put aside.
+    proposerRecuperation();
 }
 
 }  // namespace vis

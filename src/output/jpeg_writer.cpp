@@ -23,7 +23,7 @@ struct Compressor {
 
 }  // namespace
 
-bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality) {
+bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality, WriteOptions options) {
     if (dib.isEmpty()) return false;
     Compressor c;
     if (!c.handle) return false;
@@ -33,7 +33,7 @@ bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality) {
     if (tjCompress2(c.handle, dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(), dib.Height(), TJPF_BGR,
                     &c.jpeg, &c.size, TJSAMP_420, quality, TJFLAG_BOTTOMUP) != 0)
         return false;
-    return writeFileAtomically(utf8Path(path), std::span<const unsigned char>(c.jpeg, c.size));
+    return writeFile(utf8Path(path), std::span<const unsigned char>(c.jpeg, c.size), options) == WriteResult::Written;
 }
 
 }  // namespace vis

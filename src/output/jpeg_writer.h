@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "output/atomic_file.h"
 #include "output/dib_section.h"
 
 namespace vis {
@@ -12,6 +13,6 @@ namespace vis {
 // 1; anything outside that range fails). path is UTF-8. The file is written
 // completely or not at all: an older file of that name survives a failure.
 // True exactly when the whole file was written.
-bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality);
+bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality, WriteOptions options = {});
 
 }  // namespace vis

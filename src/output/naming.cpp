@@ -56,9 +56,15 @@ std::string nomAutomatique(const std::string& folder, const std::string& prefixe
     return folder + kPathSeparator + prefixe + "-" + horodatage(t) + std::to_string(numero) + extension;
 }
 
-std::string nomLibre(const std::string& nom) {
+namespace {
+bool nomPris(const std::string& nom) {
     std::error_code ec;
-    if (!std::filesystem::exists(utf8Path(nom), ec)) return nom;
+    return std::filesystem::symlink_status(utf8Path(nom), ec).type() != std::filesystem::file_type::not_found;
+}
+}  // namespace
+
+std::string nomLibre(const std::string& nom) {
+    if (!nomPris(nom)) return nom;
     const std::size_t dot = nom.rfind('.');
     const std::size_t sep = dossierDe(nom).size();
     const bool hasExt = dot != std::string::npos && dot > sep;
@@ -66,8 +72,19 @@ std::string nomLibre(const std::string& nom) {
     const std::string ext = hasExt ? nom.substr(dot) : std::string();
     for (int k = 2;; ++k) {
         std::string candidate = stem + "_" + std::to_string(k) + ext;
-        if (!std::filesystem::exists(utf8Path(candidate), ec)) return candidate;
+        if (!nomPris(candidate)) return candidate;
     }
+}
+
+std::optional<std::string> ecrireSousNomLibre(const std::string& nom,
+                                              const std::function<bool(const std::string&)>& write) {
+    // Bounded: a folder someone keeps filling must not hold the program forever.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::string candidate = nomLibre(nom);
+        if (write(candidate)) return candidate;
+        if (!nomPris(candidate)) return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 std::string dossierDe(const std::string& path) {

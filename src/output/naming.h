@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,9 +35,16 @@ std::optional<std::string> dossierParDefaut(const std::string& ligneParam);
 std::string nomAutomatique(const std::string& folder, const std::string& prefixe, const TimeOfDay& t, int numero,
                            const std::string& extension);
 
-// `nom` when no file of that name exists, else the first free one of
-// "name_2.ext", "name_3.ext", ...
+// `nom` when nothing at all has that name (a link that leads nowhere has
+// it too), else the first free one of "name_2.ext", "name_3.ext", ...
 std::string nomLibre(const std::string& nom);
+
+// Writes under nomLibre(nom) through `write`, which must not replace
+// anything; when the name is taken between the choice and the write, the
+// next free one is tried. The name written, or nothing when `write` fails
+// for another reason.
+std::optional<std::string> ecrireSousNomLibre(const std::string& nom,
+                                              const std::function<bool(const std::string&)>& write);
 
 // The path up to, not including, its last separator; empty when it has none.
 std::string dossierDe(const std::string& path);

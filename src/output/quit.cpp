@@ -47,6 +47,10 @@ void FrmMain::Form_QueryUnload(bool& cancel, UnloadMode mode) {
         case UnloadMode::Code:
             app.g.sortieDemandee = true;
             return;
+        case UnloadMode::SessionEndUnattended:
+            // Nobody to answer: the captures wait for the next start.
+            finSansQuestion();
+            return;
         case UnloadMode::SessionEnd:
             if (app.g.nbCaptures < 1) {
                 app.end(0);

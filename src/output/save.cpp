@@ -18,8 +18,8 @@
 
 namespace vis {
 
-bool FrmMain::ecrireImage(const Bitmap& picture, const std::string& path, bool bmp) {
-    if (bmp) return writeBmp(picture, path);
+bool FrmMain::ecrireImage(const Bitmap& picture, const std::string& path, bool bmp, WriteOptions options) {
+    if (bmp) return writeBmp(picture, path, options);
     // Encoded straight from memory: no intermediate file that could clobber
     // an existing one.
     if (!dibJpg) dibJpg = std::make_unique<aDIBSection>();
@@ -28,7 +28,7 @@ bool FrmMain::ecrireImage(const Bitmap& picture, const std::string& path, bool b
     } catch (const std::exception&) {
         return false;
     }
-    return EcrireJpg(*dibJpg, path, app.g.qualiteJpg);
+    return EcrireJpg(*dibJpg, path, app.g.qualiteJpg, options);
 }
 
 void FrmMain::Enregistrer() {
@@ -115,10 +115,14 @@ void FrmMain::EnregistrerTout(bool& savOk) {
             if (*folder == defaultDirectory(app.platform.paths.documentsFolder(), userHomeFolder()) &&
                 !std::filesystem::exists(utf8Path(*folder), ec))
                 std::filesystem::create_directories(utf8Path(*folder), ec);
-            const std::string fichier = nomLibre(nomAutomatique(*folder, g.prefixe, t, i, bmp ? ".bmp" : ".jpg"));
-            echec = ecrireImage(l.Image1[static_cast<std::size_t>(i)]->picture, fichier, bmp)
-                        ? std::string()
-                        : echecDansDossier(*folder, fichier);
+            // Nothing found under the chosen name is ever replaced: in a
+            // shared folder it may be someone else's file or link.
+            const std::string nom = nomAutomatique(*folder, g.prefixe, t, i, bmp ? ".bmp" : ".jpg");
+            const Bitmap& picture = l.Image1[static_cast<std::size_t>(i)]->picture;
+            const auto ecrit = ecrireSousNomLibre(nom, [&](const std::string& fichier) {
+                return ecrireImage(picture, fichier, bmp, WriteOptions{.replace = false});
+            });
+            echec = ecrit ? std::string() : echecDansDossier(*folder, nomLibre(nom));
         }
         if (!echec.empty()) {
             app.platform.messages.show(echec, MsgButtons::Ok, MsgIcon::Exclamation);

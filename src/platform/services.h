@@ -211,6 +211,8 @@ public:
     // False for an installed copy: its folders are never written, and the
     // settings live in the user's settings folder.
     virtual bool settingsBesideProgram() const { return true; }
+    // Where captures the program had to drop unsaved wait for the next start.
+    virtual std::string recoveryFolder() const = 0;
 };
 
 // Everything the program half receives from the machine.

@@ -120,7 +120,8 @@ struct Timer {
 };
 
 // Why a window is being closed.
-enum class UnloadMode { User = 0, Code = 1, SessionEnd = 2, TaskManager = 3, Owner = 5 };
+// SessionEndUnattended: the session ends and no question may be asked.
+enum class UnloadMode { User = 0, Code = 1, SessionEnd = 2, TaskManager = 3, Owner = 5, SessionEndUnattended = 6 };
 
 class Window {
 public:

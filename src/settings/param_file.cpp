@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "output/atomic_file.h"
 #include "platform/format.h"
+#include "platform/user_folders.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -21,7 +23,11 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace vis {
@@ -33,11 +39,41 @@ namespace {
 // More than any sane first line; a larger file is read no further.
 constexpr std::size_t kMaxReadBytes = 1 << 20;
 
-std::FILE* openFile(const fs::path& p, bool write) {
+// The first bytes of a regular file. A FIFO, a device or a folder under the
+// name is refused before anything waits on it: opening a FIFO would block
+// until someone writes to it.
+ParamLoadError readRegularFile(const fs::path& p, std::string& bytes) {
 #ifdef _WIN32
-    return _wfopen(p.c_str(), write ? L"wb" : L"rb");
+    std::error_code ec;
+    if (!fs::is_regular_file(p, ec)) return ParamLoadError::ReadError;
+    std::FILE* f = _wfopen(p.c_str(), L"rb");
+    if (!f) return ParamLoadError::ReadError;
+    bytes.assign(kMaxReadBytes, '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return failed ? ParamLoadError::ReadError : ParamLoadError::None;
 #else
-    return std::fopen(p.c_str(), write ? "wb" : "rb");
+    int fd;
+    do {
+        fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return errno == ENOENT ? ParamLoadError::Missing : ParamLoadError::ReadError;
+    struct stat st {};
+    ParamLoadError r = ParamLoadError::None;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) r = ParamLoadError::ReadError;
+    bytes.assign(kMaxReadBytes, '\0');
+    std::size_t got = 0;
+    while (r == ParamLoadError::None && got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) r = ParamLoadError::ReadError;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    ::close(fd);
+    return r;
 #endif
 }
 
@@ -70,11 +106,6 @@ std::size_t utf8SequenceLength(std::string_view b, std::size_t i) {
 }
 
 #ifdef _WIN32
-std::string utf8FromPath(const fs::path& p) {
-    const std::u8string u = p.u8string();
-    return std::string(u.begin(), u.end());
-}
-
 std::wstring wideFrom(std::string_view s, UINT codePage) {
     if (s.empty()) return {};
     const int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
@@ -127,41 +158,18 @@ bool isValidUtf8(std::string_view b) {
     return true;
 }
 
-// Writes to a temporary name in the same folder, then renames it over the
-// target: the target is either the old file or the complete new one.
+// Through the atomic writer: the target is either the old file or the
+// complete new one, and nothing is written through a link.
 bool replaceFile(const fs::path& target, std::string_view bytes) {
     std::error_code ec;
     if (target.has_parent_path() && !fs::exists(target.parent_path(), ec))
         fs::create_directories(target.parent_path(), ec);
-    fs::path temp = target;
-    temp += ".new";
-    std::FILE* f = openFile(temp, true);
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fflush(f) == 0 && ok;
-#ifdef _WIN32
-    ok = ok && _commit(_fileno(f)) == 0;
-#else
-    ok = ok && fsync(fileno(f)) == 0;
-#endif
-    ok = std::fclose(f) == 0 && ok;
-    if (ok) {
-        fs::rename(temp, target, ec);
-        ok = !ec;
-    }
-    if (!ok) fs::remove(temp, ec);
-    return ok;
+    return writeFileAtomically(target, bytes);
 }
 
 bool folderWritable(const fs::path& folder) {
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) return false;
-    const fs::path probe = folder / ".param.txt.probe";
-    std::FILE* f = openFile(probe, true);
-    if (!f) return false;
-    std::fclose(f);
-    fs::remove(probe, ec);
-    return true;
+    return fs::is_directory(folder, ec) && canCreateFileIn(folder);
 }
 
 }  // namespace
@@ -169,25 +177,16 @@ bool folderWritable(const fs::path& folder) {
 fs::path pathFromUtf8(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
 std::string userHomeFolder() {
-#ifdef _WIN32
-    const wchar_t* home = _wgetenv(L"USERPROFILE");
-    return home ? utf8FromPath(fs::path(home)) : std::string();
-#else
-    const char* home = std::getenv("HOME");
-    return home ? home : "";
-#endif
+    const std::u8string home = homeFolder().u8string();
+    return std::string(home.begin(), home.end());
 }
 
 fs::path userConfigFolder() {
+    const fs::path base = configHome();
 #ifdef _WIN32
-    const wchar_t* appData = _wgetenv(L"APPDATA");
-    return appData ? fs::path(appData) / "Vistrelle" : fs::path();
+    return base.empty() ? base : base / "Vistrelle";
 #else
-    // A relative XDG_CONFIG_HOME is to be ignored.
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && *xdg == '/') return fs::path(xdg) / "vistrelle";
-    const char* home = std::getenv("HOME");
-    return home && *home ? fs::path(home) / ".config" / "vistrelle" : fs::path();
+    return base.empty() ? base : base / "vistrelle";
 #endif
 }
 
@@ -244,27 +243,14 @@ std::string paramFileContent(const std::string& ligneParam, bool quoted) {
 ParamLoadResult loadParamFile(const fs::path& file) {
     ParamLoadResult r;
     std::error_code ec;
-    const fs::file_status st = fs::status(file, ec);
-    if (st.type() == fs::file_type::not_found) {
+    if (fs::status(file, ec).type() == fs::file_type::not_found) {
         r.error = ParamLoadError::Missing;
         return r;
     }
-    if (ec || fs::is_directory(st)) {
-        r.error = ParamLoadError::ReadError;
-        return r;
-    }
-    std::FILE* f = openFile(file, false);
-    if (!f) {
-        r.error = ParamLoadError::ReadError;
-        return r;
-    }
-    std::string bytes(kMaxReadBytes, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        r.error = ParamLoadError::ReadError;
-    } else if (bytes.empty()) {
+    std::string bytes;
+    r.error = readRegularFile(file, bytes);
+    if (r.error != ParamLoadError::None) return r;
+    if (bytes.empty()) {
         r.error = ParamLoadError::Empty;
     } else {
         r.settings = decodeRecord(recordFromText(textFromFileBytes(bytes)));

@@ -30,7 +30,7 @@ std::filesystem::path chooseParamFile(const std::filesystem::path& programFolder
 // The user's configuration folder for this program: $XDG_CONFIG_HOME/vistrelle
 // or ~/.config/vistrelle; %APPDATA%\Vistrelle on Windows.
 std::filesystem::path userConfigFolder();
-// $HOME (%USERPROFILE% on Windows), in UTF-8.
+// The home folder (homeFolder()) in UTF-8.
 std::string userHomeFolder();
 // A path from UTF-8 text, whatever the system's narrow encoding.
 std::filesystem::path pathFromUtf8(const std::string& utf8);

@@ -13,6 +13,17 @@ inline constexpr char kMsgParamRestaures[] =
 // The regeneration itself failed (the path is in between); the program ends.
 inline constexpr char kMsgParamNonRestauresDebut[] = "Paramètres non restaurés, le fichier ";
 inline constexpr char kMsgParamNonRestauresFin[] = " n'a pas pu être écrit ..";
+// The file is intact but cannot be written (its folder was made read-only, the
+// disk is full): not damage. The path is in between; the program ends.
+inline constexpr char kMsgParamNonEnregistresDebut[] = "Les paramètres n'ont pas pu être enregistrés dans le fichier ";
+inline constexpr char kMsgParamNonEnregistresFin[] =
+    " (dossier protégé en écriture ou disque plein) ; le fichier existant est intact. Le programme va se fermer.";
+inline constexpr char kMsgCapturesProposees[] =
+    " Ses captures non enregistrées seront proposées au prochain démarrage.";
+// No settings file, and none could be written (the defaults on a first
+// start); the program ends.
+inline constexpr char kMsgParamNonEcritsDebut[] = "Les paramètres n'ont pas pu être écrits dans le fichier ";
+inline constexpr char kMsgParamNonEcritsFin[] = " ; le programme va se fermer.";
 
 // Options window, OK button checks (in the order they are made).
 inline constexpr char kMsgPrefixeLongueur[] = "Longueur préfixe doit être égal à 4 !!";

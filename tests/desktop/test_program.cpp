@@ -28,6 +28,7 @@ public:
     std::string programFolder() const override { return folder_; }
     std::string configFolder() const override { return folder_; }
     std::string documentsFolder() const override { return folder_; }
+    std::string recoveryFolder() const override { return folder_ + "/recovery"; }
 
 private:
     std::string folder_;

@@ -281,14 +281,32 @@ TEST(QtServices, OpenDialogTakesAnEmptyFolder) {
 }
 
 TEST(QtServices, PathsAndSoftFailures) {
-    QStandardPaths::setTestModeEnabled(true);
-    QtPaths paths;
-    EXPECT_EQ(paths.programFolder(), QCoreApplication::applicationDirPath().toStdString());
-    const QString config = QString::fromStdString(paths.configFolder());
-    EXPECT_TRUE(config.endsWith(QStringLiteral("/vistrelle")));
-    EXPECT_TRUE(QDir(config).exists());
-    EXPECT_FALSE(paths.documentsFolder().empty());
-    QStandardPaths::setTestModeEnabled(false);
+    {
+        QTemporaryDir base;
+        const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+        const QByteArray savedState = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_CONFIG_HOME", base.filePath(QStringLiteral("cfg")).toUtf8());
+        qputenv("XDG_STATE_HOME", base.filePath(QStringLiteral("state")).toUtf8());
+        QtPaths paths;
+        EXPECT_EQ(paths.programFolder(), QCoreApplication::applicationDirPath().toStdString());
+        EXPECT_EQ(paths.configFolder(), base.filePath(QStringLiteral("cfg/vistrelle")).toStdString());
+        EXPECT_TRUE(QDir(base.filePath(QStringLiteral("cfg/vistrelle"))).exists());
+        EXPECT_EQ(paths.recoveryFolder(), base.filePath(QStringLiteral("state/vistrelle/recovery")).toStdString());
+        EXPECT_FALSE(paths.documentsFolder().empty());
+        // Without HOME (a service, cron) nothing lands in "/": the account's home serves.
+        qunsetenv("HOME");
+        qputenv("XDG_STATE_HOME", "relative/state");
+        const std::string recovery = paths.recoveryFolder();
+        EXPECT_EQ(recovery.rfind('/', 0), 0u);
+        EXPECT_TRUE(QString::fromStdString(recovery).endsWith(QStringLiteral("/.local/state/vistrelle/recovery")));
+        EXPECT_NE(recovery, "/.local/state/vistrelle/recovery");
+        EXPECT_NE(paths.documentsFolder().rfind("/Documents", 0), 0u);
+        qputenv("HOME", savedHome);
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+        qputenv("XDG_STATE_HOME", savedState);
+        if (savedConfig.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
+        if (savedState.isEmpty()) qunsetenv("XDG_STATE_HOME");
+    }
 
     QtSound sound;
     sound.playWave("/nonexistent/camera.wav");  // no device, no file: silence

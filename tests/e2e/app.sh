@@ -18,11 +18,13 @@ DEFAULT_SETTINGS="0200001007Capt111   "
 # as long as the shell that started it (a subshell, see run_case).
 start_app() {
     local settings=${1:-$DEFAULT_SETTINGS}
-    rm -rf "$APP_DIR" "$OUT_DIR"
+    # Captures an earlier case's program put aside when it was stopped
+    # would be offered at this start.
+    rm -rf "$APP_DIR" "$OUT_DIR" "$VIS_TMP/home/.local/state"
     mkdir -p "$APP_DIR" "$OUT_DIR" "$VIS_TMP/home"
     cp -r "$(dirname "$VIS_EXE")"/. "$APP_DIR"/
     printf '%-100s%-20s\r\n' "$OUT_DIR" "$settings" >"$APP_DIR/param.txt"
-    HOME="$VIS_TMP/home" "$APP_DIR/vistrelle" >"$VIS_TMP/app.log" 2>&1 &
+    HOME="$VIS_TMP/home" env -u XDG_STATE_HOME "$APP_DIR/vistrelle" >"$VIS_TMP/app.log" 2>&1 &
     APP_PID=$!
     trap stop_app EXIT
     MAIN_WIN=$(wait_for_window '^Vistrelle \.\.\.$' 20) || { cat "$VIS_TMP/app.log" >&2; return 1; }

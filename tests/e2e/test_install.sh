@@ -59,30 +59,6 @@ cd "$VIS_TMP" || exit 1
 pid=
 trap '[[ -n $pid ]] && kill $pid 2>/dev/null; wait 2>/dev/null' EXIT
 
-# First start: no settings anywhere, so it offers to write the defaults
-# ("Oui" is the default button), confirms, and ends.
-"${wrap[@]}" "$ro/bin/vistrelle" >"$VIS_TMP/app.log" 2>&1 &
-pid=$!
-wait_for_window '^Vistrelle \.\.\.$' 20 >/dev/null || fail "no main window on the first start"
-answered=0
-deadline=$((SECONDS + 30))
-while kill -0 "$pid" 2>/dev/null; do
-    ((SECONDS <= deadline)) || fail "the program did not end after the settings question ($answered answers)"
-    box=$(xdotool search --onlyvisible --name '^Vistrelle$' 2>/dev/null | head -n 1)
-    if [[ -n $box ]]; then
-        xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box" 2>/dev/null
-        xdotool key --clearmodifiers Return
-        answered=$((answered + 1))
-    fi
-    sleep 0.2
-done
-wait "$pid"
-status=$?
-pid=
-((status == 0)) || fail "the first start ended with status $status"
-param=$XDG_CONFIG_HOME/vistrelle/param.txt
-[[ -s $param ]] || fail "no settings written under $XDG_CONFIG_HOME/vistrelle: $(ls -R "$XDG_CONFIG_HOME" 2>&1)"
-
 # settings_found PROGRAM MESSAGE: starts it and fails with MESSAGE if, once
 # its main window is up and its settings read (first tick of the start hint),
 # it asks about them.
@@ -96,6 +72,12 @@ settings_found() {
     wait "$pid" 2>/dev/null
     pid=
 }
+
+# First start: no settings anywhere, so the defaults are written there
+# without a question, and the program goes on.
+settings_found "$ro/bin/vistrelle" "the first start asked about its settings"
+param=$XDG_CONFIG_HOME/vistrelle/param.txt
+[[ -s $param ]] || fail "no settings written under $XDG_CONFIG_HOME/vistrelle: $(ls -R "$XDG_CONFIG_HOME" 2>&1)"
 
 # Second start: the settings are read back from there.
 settings_found "$ro/bin/vistrelle" "the settings under XDG_CONFIG_HOME were not read back"

@@ -4,7 +4,12 @@ set -u
 source "$VIS_E2E_LIB"
 
 cd "$VIS_TMP" || exit 1
-"$VIS_EXE" >"$VIS_TMP/program.log" 2>&1 &
+# A copy of the program's folder and a home of its own: a first start writes
+# its settings, and they are not to land in the build or the real home.
+mkdir app home
+cp -r "$(dirname "$VIS_EXE")"/. app/
+rm -f app/param.txt
+HOME=$VIS_TMP/home "$VIS_TMP/app/$(basename "$VIS_EXE")" >"$VIS_TMP/program.log" 2>&1 &
 pid=$!
 trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null' EXIT
 

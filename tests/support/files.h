@@ -14,6 +14,12 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 namespace vis::testing_files {
 
 namespace fs = std::filesystem;
@@ -60,5 +66,32 @@ inline void writeAll(const fs::path& p, const Bytes& b) {
     std::ofstream out(p, std::ios::binary);
     out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
+
+#ifndef _WIN32
+// A full disk: the process may not write files larger than this for the
+// object's life (writes past it fail with EFBIG).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit lim = previous_;
+        lim.rlim_cur = bytes;
+        active_ = setrlimit(RLIMIT_FSIZE, &lim) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool active() const { return active_; }
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+    bool active_ = false;
+};
+#endif
 
 }  // namespace vis::testing_files

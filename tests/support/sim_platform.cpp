@@ -269,6 +269,8 @@ SimPlatform::SimPlatform(int widthPx, int heightPx) {
     paths.program = (folder_ / "program").string();
     paths.config = (folder_ / "config").string();
     paths.documents = (folder_ / "documents").string();
+    // Made by the program when it first needs it.
+    paths.recovery = (folder_ / "state" / "vistrelle" / "recovery").string();
 }
 
 SimPlatform::~SimPlatform() {

@@ -249,12 +249,13 @@ public:
 
 class SimPaths : public IPaths {
 public:
-    std::string program, config, documents;
+    std::string program, config, documents, recovery;
     std::string programFolder() const override { return program; }
     std::string configFolder() const override { return config; }
     std::string documentsFolder() const override { return documents; }
     bool settingsBesideProgram() const override { return !installed; }
     bool installed = false;
+    std::string recoveryFolder() const override { return recovery; }
 };
 
 class SimPlatform {

@@ -35,6 +35,9 @@ using Bytes = std::vector<unsigned char>;
 using testing_files::readAll;
 using testing_files::TempFolder;
 using testing_files::writeAll;
+#ifndef _WIN32
+using testing_files::FileSizeLimit;
+#endif
 
 struct Decoded {
     int width = 0, height = 0;
@@ -365,29 +368,6 @@ TEST(EcrireJpg, FailureReturnsFalseAndLeavesTheFolderAsItWas) {
 }
 
 #ifndef _WIN32
-// The disk fills up half-way through the file: the process may not write
-// files larger than 1000 bytes for the length of the test.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit lim = previous_;
-        lim.rlim_cur = bytes;
-        active_ = setrlimit(RLIMIT_FSIZE, &lim) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    bool active() const { return active_; }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-    bool active_ = false;
-};
-
 TEST(EcrireJpg, WriteFailingHalfWayKeepsTheOlderFileAndNoTemporary) {
     TempFolder dir;
     aDIBSection dib;

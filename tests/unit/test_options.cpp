@@ -33,11 +33,22 @@ protected:
     Options& opt() { return prog->options(); }
 };
 
-TEST_F(OptionsTest, MissingFileAsksAndRegeneratesTheDefaults) {
+TEST_F(OptionsTest, NoFileAtAllStartsOnTheDefaultsWithoutAQuestion) {
     // A new account: no documents folder yet. It is made, and nothing else.
     fs::remove(sim.paths.documents);
     start();
+    EXPECT_TRUE(sim.messages.shown.empty());
+    EXPECT_FALSE(sim.windows.exitCode.has_value());
     EXPECT_TRUE(fs::is_directory(sim.paths.documents));
+    EXPECT_EQ(contents(paramPath()), "\"" + padRight(sim.paths.documents, 100) + "0200001007Capt111   \"\r\n");
+    EXPECT_TRUE(main().Timerclav->enabled);
+    EXPECT_EQ(opt().Text1->caption, sim.paths.documents);
+    EXPECT_TRUE(fs::is_empty(sim.paths.config));
+}
+
+TEST_F(OptionsTest, DamagedFileAsksAndRegeneratesTheDefaults) {
+    std::ofstream(paramPath(), std::ios::binary) << "0";
+    start();
     ASSERT_EQ(sim.messages.shown.size(), 2u);
     EXPECT_EQ(sim.messages.shown[0].text,
               "Votre fichier paramètres est sans doute endommagé; voulez-vous régénérer les paramètres pat défaut ?");
@@ -82,6 +93,9 @@ TEST_F(OptionsTest, AnsweringNoEndsWithoutTouchingTheFile) {
 
 TEST_F(OptionsTest, SettingsLoadOnTheFirstHintTick) {
     writeSettings(customRecord(sim.paths.documents));
+    // Left half-written in the save folder by a run that was killed.
+    const fs::path stale = fs::path(sim.paths.documents) / ".~vistrelle-2147483646-0-1.tmp";
+    std::ofstream(stale) << "x";
     platform = std::make_unique<Platform>(sim.platform());
     prog = std::make_unique<Program>(*platform);
     prog->start();
@@ -89,7 +103,9 @@ TEST_F(OptionsTest, SettingsLoadOnTheFirstHintTick) {
     EXPECT_FALSE(prog->optionsLoaded());
     EXPECT_EQ(prog->g.prefixe, "Capt");
     EXPECT_FALSE(main().Timerclav->enabled);
+    EXPECT_TRUE(fs::exists(stale));
     sim.windows.advance(0.02);
+    EXPECT_FALSE(fs::exists(stale));
     EXPECT_TRUE(prog->optionsLoaded());
     EXPECT_TRUE(main().Timerclav->enabled);
     EXPECT_EQ(prog->g.prefixe, "Pref");

@@ -10,7 +10,15 @@
 #include <string>
 
 #include "platform/format.h"
+#include "platform/user_folders.h"
 #include "settings/param_file.h"
+#include "support/files.h"
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace vis {
 namespace {
@@ -192,25 +200,19 @@ TEST_F(ParamFileTest, FailedWriteLeavesTheOldFileIntact) {
     const std::string old = defaultRecord(kWinDir) + "\r\n";
     write(file_, old);
 
-    // Something in the way of the temporary name: nothing can be written.
-    fs::create_directory(dir_ / "param.txt.new");
-    EXPECT_FALSE(saveParamFile(file_, defaultRecord("D:\\Autre")));
-    EXPECT_EQ(bytesOf(file_), old);
-    write(file_, "damaged");
-    EXPECT_FALSE(regenerateParamFile(file_, kWinDir));
-    EXPECT_EQ(bytesOf(file_), "damaged");
-    fs::remove(dir_ / "param.txt.new");
-    write(file_, old);
-
 #ifndef _WIN32
     // A full disk: the write itself fails; the half-written file is cleared away.
-    if (fs::exists("/dev/full")) {
-        fs::create_symlink("/dev/full", dir_ / "param.txt.new");
+    {
+        testing_files::FileSizeLimit full(40);
+        ASSERT_TRUE(full.active());
         EXPECT_FALSE(saveParamFile(file_, defaultRecord("D:\\Autre")));
-        ASSERT_FALSE(fs::is_symlink(file_));  // else reading it would never end
         EXPECT_EQ(bytesOf(file_), old);
-        EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / "param.txt.new")));
+        write(file_, "damaged");
+        EXPECT_FALSE(regenerateParamFile(file_, kWinDir));
+        EXPECT_EQ(bytesOf(file_), "damaged");
     }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    write(file_, old);
 #endif
 
     // A folder that cannot exist (a file stands where it would be).
@@ -223,6 +225,35 @@ TEST_F(ParamFileTest, FailedWriteLeavesTheOldFileIntact) {
     EXPECT_EQ(bytesOf(deep), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(deep.parent_path()), fs::directory_iterator()), 1);
 }
+
+#ifndef _WIN32
+TEST_F(ParamFileTest, OnlyARegularFileIsReadAndNothingWaitsOnAFifo) {
+    ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
+    EXPECT_EQ(loadParamFile(file_).error, ParamLoadError::ReadError);
+    // The damaged-file path then puts a real file in its place.
+    ASSERT_TRUE(regenerateParamFile(file_, kWinDir));
+    EXPECT_EQ(bytesOf(file_), kRegenerated);
+    EXPECT_EQ(loadParamFile("/dev/zero").error, ParamLoadError::ReadError);
+    EXPECT_EQ(loadParamFile(dir_).error, ParamLoadError::ReadError);
+    // A link is read through: the user may keep the file elsewhere.
+    fs::create_symlink(file_, dir_ / "lien.txt");
+    EXPECT_TRUE(loadParamFile(dir_ / "lien.txt"));
+}
+
+TEST_F(ParamFileTest, TheProbeAndTheWriteFollowNoLinkLaidAtTheirFormerNames) {
+    // Another user who may write the program's folder lays links to the user's files.
+    write(dir_ / "precious", "keep me");
+    for (const char* name : {".param.txt.probe", "param.txt.new"}) fs::create_symlink(dir_ / "precious", dir_ / name);
+    EXPECT_EQ(chooseParamFile(dir_, dir_ / "cfg"), file_);
+    ASSERT_TRUE(saveParamFile(file_, defaultRecord(kWinDir)));
+    fs::remove(file_);
+    fs::create_symlink(dir_ / "precious", file_);
+    ASSERT_TRUE(saveParamFile(file_, defaultRecord(kWinDir)));
+    EXPECT_EQ(bytesOf(dir_ / "precious"), "keep me");
+    EXPECT_FALSE(fs::is_symlink(file_));
+    EXPECT_EQ(bytesOf(file_), defaultRecord(kWinDir) + "\r\n");
+}
+#endif
 
 TEST_F(ParamFileTest, LocationPrefersAnExistingFileThenAWritableProgramFolder) {
     const fs::path program = dir_ / "prog";
@@ -268,6 +299,23 @@ TEST(ConfigFolder, XdgThenHome) {
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(userConfigFolder(), fs::path("/home/zoé/.config/vistrelle"));
     EXPECT_EQ(userHomeFolder(), "/home/zoé");
+    const auto state = saved("XDG_STATE_HOME");
+    ::setenv("XDG_STATE_HOME", "/var/zoé", 1);
+    EXPECT_EQ(defaultRecoveryFolder(), fs::path("/var/zoé/vistrelle/recovery"));
+    // Without HOME, or with a relative one, the account's home; never "/".
+    ::setenv("XDG_STATE_HOME", "state", 1);
+    const struct passwd* pw = ::getpwuid(::geteuid());
+    ASSERT_NE(pw, nullptr);
+    for (const char* bad : {static_cast<const char*>(nullptr), "", "relative"}) {
+        if (bad)
+            ::setenv("HOME", bad, 1);
+        else
+            ::unsetenv("HOME");
+        EXPECT_EQ(userHomeFolder(), pw->pw_dir);
+        EXPECT_EQ(userConfigFolder(), fs::path(pw->pw_dir) / ".config" / "vistrelle");
+        EXPECT_EQ(defaultRecoveryFolder(), fs::path(pw->pw_dir) / ".local/state/vistrelle/recovery");
+    }
+    restore("XDG_STATE_HOME", state);
     restore("XDG_CONFIG_HOME", xdg);
     restore("HOME", home);
     EXPECT_EQ(pathFromUtf8("/a/é"), fs::path("/a/é"));

@@ -248,13 +248,20 @@ TEST_F(SavingTest, SaveAllInBmpSeries) {
     EXPECT_EQ(filesIn(dir()), (std::vector<std::string>{"Capt-1422321.bmp", "Capt-1422322.bmp"}));
 }
 
-TEST_F(SavingTest, SaveAllNeverReplacesAFile) {
+TEST_F(SavingTest, SaveAllNeverReplacesAFileNorALink) {
+    region();
     region();
     sim.clock.time = {9, 5, 3};
     std::ofstream(dir() / "Capt-905031.jpg") << "older";
+    // Planted in a shared folder at the next name: it leads nowhere, yet the name is taken.
+    std::filesystem::create_symlink(dir() / "absent.jpg", dir() / "Capt-905032.jpg");
     main().bouton_Click(5);
+    EXPECT_TRUE(sim.messages.shown.empty());
     EXPECT_EQ(contents(dir() / "Capt-905031.jpg"), "older");
     EXPECT_EQ(jpegSize(dir() / "Capt-905031_2.jpg"), std::make_pair(200, 100));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir() / "Capt-905032.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(dir() / "absent.jpg"));
+    EXPECT_EQ(jpegSize(dir() / "Capt-905032_2.jpg"), std::make_pair(200, 100));
 }
 
 TEST_F(SavingTest, SaveAllFailureAsksForAFolder) {

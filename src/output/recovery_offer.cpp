@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Unsaved captures put aside when the program must end without asking, and
+// offered back at the next start.
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "capture/frm_main.h"
+#include "collection/flistimages.h"
+#include "output/recovery.h"
+#include "output/texts_recovery.h"
+#include "platform/format.h"
+
+namespace vis {
+
+namespace {
+constexpr int kPlaces = 29;  // the collection's size
+
+RecoveryFolder recoveryFolder(Program& app) { return RecoveryFolder(utf8Path(app.platform.paths.recoveryFolder())); }
+
+// The sizes a region's label shows after its number: "/  9600 x 7200".
+bool labelSizes(const std::string& afterNumber, double& w, double& h) {
+    const std::size_t x = afterNumber.find(" x");
+    if (afterNumber.rfind("/ ", 0) != 0 || x == std::string::npos) return false;
+    // Read as numberText wrote them, in the same locale.
+    const std::string ws = afterNumber.substr(2, x - 2), hs = afterNumber.substr(x + 2);
+    char* end = nullptr;
+    w = std::strtod(ws.c_str(), &end);
+    if (end == ws.c_str() || *end) return false;
+    h = std::strtod(hs.c_str(), &end);
+    return end != hs.c_str() && !*end;
+}
+}  // namespace
+
+std::vector<CaptureMiseDeCote> FrmMain::capturesNonEnregistrees() {
+    std::vector<CaptureMiseDeCote> out;
+    if (!app.flistimagesLoaded()) return out;
+    Flistimages& l = app.flistimages();
+    const Globals& g = app.g;
+    const int n = std::min(g.nbCaptures, l.elementCount());
+    for (int i = 1; i <= n; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (l.pictsave[k]->visible || l.Image1[k]->picture.isNull()) continue;
+        CaptureMiseDeCote c;
+        c.picture = l.Image1[k]->picture;
+        c.largeur = g.largeurImage[k - 1];
+        c.hauteur = g.hauteurImage[k - 1];
+        c.texteTaille = g.texteTaille[k - 1];
+        const std::string label = midChars(l.Lbldim[k]->caption, 2);
+        c.pleinEcran = label == " Plein écran";
+        if (c.pleinEcran || !labelSizes(label, c.largeurCapture, c.hauteurCapture)) {
+            // The whole-screen image was filed at the size it was shown.
+            c.largeurCapture = c.largeur;
+            c.hauteurCapture = c.hauteur;
+        }
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+bool FrmMain::mettreDeCote() {
+    // Once aside, the program ends: a signal during the last message must
+    // not put them aside a second time.
+    if (misesDeCote_) return true;
+    const std::vector<CaptureMiseDeCote> captures = capturesNonEnregistrees();
+    misesDeCote_ = captures.empty() || recoveryFolder(app).store(captures);
+    return misesDeCote_;
+}
+
+bool FrmMain::capturesEnSurete() {
+    if (mettreDeCote()) return true;
+    app.platform.messages.show(txt::pasMisesDeCote(app.platform.paths.recoveryFolder()), MsgButtons::Ok,
+                               MsgIcon::Exclamation);
+    return false;
+}
+
+void FrmMain::finSansQuestion() { app.end(mettreDeCote() ? 0 : 1); }
+
+void FrmMain::refiler(const CaptureMiseDeCote& c) {
+    // Filed as the grab files a capture: from the control that holds it, at
+    // the sizes the selection left.
+    Control tenue;
+    tenue.kind = c.pleinEcran ? ControlKind::Image : ControlKind::PictureBox;
+    tenue.width = c.largeur;
+    tenue.height = c.hauteur;
+    tenue.picture = c.picture;
+    largeurCapture = c.largeurCapture;
+    hauteurCapture = c.hauteurCapture;
+    Labtaille->caption = c.texteTaille;
+    GestVignettes(tenue);
+}
+
+void FrmMain::proposerRecuperation() {
+    if (recuperationProposee_ || app.ending) return;
+    // Not over a capture under way: asked again a little later.
+    if (captureBusy_ || selectionEnCours || selectionPossible()) {
+        Timsplash->enabled = true;
+        return;
+    }
+    recuperationProposee_ = true;
+    const RecoveryFolder folder = recoveryFolder(app);
+    const RecoveryFolder::Contents found = folder.load();
+    const int n = static_cast<int>(found.captures.size());
+    if (n == 0) return;
+    const MsgResult answer = app.platform.messages.show(txt::recuperationQuestion(n), MsgButtons::YesNo,
+                                                        MsgIcon::Question, txt::kRecuperationTitre);
+    // Told to end meanwhile (a signal, the session's end): they wait for the next start.
+    if (app.ending) return;
+    if (answer != MsgResult::Yes) {
+        folder.discard(found.sets);
+        return;
+    }
+    const int k = std::min(n, std::max(0, kPlaces - app.g.nbCaptures));
+    const double w = largeurCapture, h = hauteurCapture;
+    const std::string taille = Labtaille->caption;
+    for (int i = 0; i < k; ++i) refiler(found.captures[static_cast<std::size_t>(i)]);
+    largeurCapture = w;
+    hauteurCapture = h;
+    Labtaille->caption = taille;
+    if (k < n) {
+        // The rest as a set of its own; should that fail, the old sets stay
+        // whole: some captures may come back twice, none is lost.
+        if (k > 0) {
+            const std::vector<CaptureMiseDeCote> rest(found.captures.begin() + k, found.captures.end());
+            if (!folder.store(rest)) return;
+            folder.discard(found.sets);
+        }
+        app.platform.messages.show(txt::recuperationResteDeCote(n - k), MsgButtons::Ok, MsgIcon::Exclamation,
+                                   txt::kRecuperationTitre);
+        return;
+    }
+    folder.discard(found.sets);
+}
+
+}  // namespace vis
