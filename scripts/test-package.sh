@@ -50,20 +50,18 @@ if [[ ${2:-} == --inside ]]; then
     mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
     cd "$HOME" || fail "no home"
 
-    # As root: the first start offers to write the default settings ("Oui"),
-    # confirms, and ends.
+    # As root: the first start writes the default settings into the user's
+    # folder without a question and goes on.
     /usr/bin/vistrelle >"$work/app.log" 2>&1 &
     app=$!
     deadline=$((SECONDS + 30))
-    while kill -0 "$app" 2>/dev/null; do
-        ((SECONDS <= deadline)) || fail "the first start did not end after the settings question"
-        box=$(xdotool search --onlyvisible --name '^Vistrelle$' 2>/dev/null | head -n 1)
-        if [[ -n $box ]]; then
-            xdotool windowfocus --sync "$box" 2>/dev/null
-            xdotool key --clearmodifiers Return
-        fi
-        sleep 0.3
+    until [[ -s $HOME/.config/vistrelle/param.txt ]]; do
+        ((SECONDS <= deadline)) && kill -0 "$app" 2>/dev/null || fail "the first start wrote no settings: $(cat "$work/app.log")"
+        sleep 0.2
     done
+    [[ -z $(xdotool search --onlyvisible --name '^Vistrelle$' 2>/dev/null) ]] || fail "the first start asked a question"
+    kill "$app"
+    wait "$app" 2>/dev/null
     [[ -s $HOME/.config/vistrelle/param.txt ]] || fail "the settings are not in ~/.config/vistrelle: $(cat "$work/app.log")"
 
     # Second start: up with its pictures from /usr/share/vistrelle (its

@@ -89,21 +89,7 @@ diff "$VIS_TMP/tree.before" "$VIS_TMP/tree.after" >&2 || fail "the program chang
 export XDG_CONFIG_HOME=$VIS_TMP/config2
 wrap=()
 find "$prefix" -printf '%p %s\n' | sort >"$VIS_TMP/tree.before"
-"$prefix/bin/vistrelle" >"$VIS_TMP/app.log" 2>&1 &
-pid=$!
-wait_for_window '^Vistrelle \.\.\.$' 20 >/dev/null || fail "no main window from the writable tree"
-deadline=$((SECONDS + 30))
-while kill -0 "$pid" 2>/dev/null; do
-    ((SECONDS <= deadline)) || fail "the program did not end after the settings question"
-    box=$(xdotool search --onlyvisible --name '^Vistrelle$' 2>/dev/null | head -n 1)
-    if [[ -n $box ]]; then
-        xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box" 2>/dev/null
-        xdotool key --clearmodifiers Return
-    fi
-    sleep 0.2
-done
-wait "$pid"
-pid=
+settings_found "$prefix/bin/vistrelle" "the first start from the writable tree asked about its settings"
 [[ -s $XDG_CONFIG_HOME/vistrelle/param.txt ]] || fail "the settings did not go to $XDG_CONFIG_HOME/vistrelle"
 find "$prefix" -printf '%p %s\n' | sort >"$VIS_TMP/tree.after"
 diff "$VIS_TMP/tree.before" "$VIS_TMP/tree.after" >&2 || fail "the program wrote into its writable installed tree"

@@ -104,8 +104,8 @@ first_start() {
     [[ -n ${KEEP_SHOT:-} ]] && cp "$VIS_TMP/first.xwd" "$KEEP_SHOT-first.xwd"
     [[ $(head -c 1 "$APP_DIR/param.txt") == '"' && $(stat -c %s "$APP_DIR/param.txt") == 124 ]] ||
         fail "param.txt holds '$(cat -A "$APP_DIR/param.txt")'"
-    [[ -d $VIS_TMP/home/Documents ]] || fail "the default folder was not made"
-    grep -q "^\"$VIS_TMP/home/Documents  *0200001007Capt111   \"" "$APP_DIR/param.txt" ||
+    [[ -d $VIS_TMP/home/Pictures ]] || fail "the default folder was not made"
+    grep -q "^\"$VIS_TMP/home/Pictures  *0200001007Capt111   \"" "$APP_DIR/param.txt" ||
         fail "param.txt holds '$(cat -A "$APP_DIR/param.txt")'"
 }
 
