@@ -93,6 +93,7 @@ void FrmMain::build() {
     Picture2->left = 20;
     Picture2->top = 500;
     Picture2->borderStyle = 1;
+    Picture2->devicePixels = true;
     Picture2->onMouseMove = [this](const MouseEvent& e) { Picture2_MouseMove(e); };
 
     Labtaill2 = &sizeLabel("Labtaill2", Picture2);
@@ -115,6 +116,7 @@ void FrmMain::build() {
     Picture1->visible = false;
     Picture1->left = 25;
     Picture1->top = 25;
+    Picture1->devicePixels = true;
     Picture1->onMouseDown = [this](const MouseEvent& e) { Picture1_MouseDown(e); };
     Picture1->onMouseMove = [this](const MouseEvent& e) { Picture1_MouseMove(e); };
     Picture1->onMouseUp = [this](const MouseEvent& e) { Picture1_MouseUp(e); };
@@ -477,6 +479,7 @@ void FrmMain::Form_KeyDown(int keyCode) {
     Picture1->cursor = CursorKind::Cross;
     showMenus(true);
     state = WindowState::Normal;
+    overDesktop = false;
     height = kBarHeight;
     hauteurHorsBarre = kBarHeight;
     top = 0;
@@ -488,6 +491,11 @@ void FrmMain::Form_KeyDown(int keyCode) {
 void FrmMain::Form_Activate() {
     if (ignorerActivation) return;
     if (app.platform.clipboard.hasBitmap()) Picture1->picture = app.platform.clipboard.bitmap();
+    // The frozen screen stays over the monitors it shows.
+    if (coversDesktop()) {
+        placeFrozenScreen();
+        return;
+    }
     Picture1->width = std::max(currentWidth() - 180, 0);
     Picture1->height = std::max(currentHeight() - 500, 0);
     Picture1->top = 25;

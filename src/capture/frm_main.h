@@ -156,6 +156,16 @@ public:
 
     // The frozen screen is up and waits for a drag.
     bool selectionPossible() const;
+    // The window is the frozen screen, over every monitor.
+    bool coversDesktop() const { return overDesktop && state == WindowState::Maximized; }
+    // Picture1 over the whole desktop, its picture 1:1 in device pixels.
+    void placeFrozenScreen();
+    // Moves and shrinks the window as little as needed to keep it inside the
+    // work area of its monitor.
+    void keepOnScreen();
+    // ImgTtscreen at the size the layout gives it, reduced further, keeping
+    // its proportions, where the window around it would leave the work area.
+    void fitWholeScreen(double widthTw, double heightTw);
     // The saved marker shows whether the capture on display is saved; bar
     // mode shows no capture, so no marker either.
     void marquerAffichee(bool sauvee);

@@ -29,6 +29,7 @@ public:
     int twipsPerPixelX() const override { return tppX_; }
     int twipsPerPixelY() const override { return tppY_; }
     int textWidthTwips(const std::string& text, const std::string& fontName, double fontSize) const override;
+    std::vector<Monitor> monitors() const override;
 
 private:
     int tppX_ = 15, tppY_ = 15;
@@ -152,6 +153,9 @@ public:
     std::string configFolder() const override;
     std::string documentsFolder() const override;
 };
+
+// Qt's screens as monitors in device pixels.
+std::vector<Monitor> qtMonitors();
 
 // Qt's Xlib display when the program runs on X11 (xcb), else null.
 void* x11Display();

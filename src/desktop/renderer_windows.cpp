@@ -31,6 +31,16 @@ QMargins frameMarginsOf(const QWidget* top) {
 
 }  // namespace
 
+QPoint QtRenderer::Impl::origin() const {
+    const DesktopGeometry g = screen.geometry();
+    return {g.originX(), g.originY()};
+}
+
+QRect QtRenderer::Impl::overDesktopRect() const {
+    const TwipRect r = screen.geometry().frozenScreen();
+    return QRect(origin() + QPoint(pxX(r.left), pxY(r.top)), QSize(pxX(r.width), pxY(r.height)));
+}
+
 void QtRenderer::Impl::syncAll() {
     // Ending: nothing may come back on the screen.
     if (ending) return;
@@ -130,11 +140,15 @@ void QtRenderer::Impl::createTop(WindowView& v) {
 
 void QtRenderer::Impl::applyFlags(WindowView& v) {
     Window& w = *v.model;
+    const bool over = coversDesktop(w);
     if (v.flagsKnown && v.dialog == w.dialog && v.showInTaskbar == w.showInTaskbar && v.ownedByMain == w.ownedByMain &&
-        v.frameless == w.frameless)
+        v.frameless == w.frameless && v.overDesktop == over)
         return;
     Qt::WindowFlags f = w.showInTaskbar ? Qt::Window : Qt::Tool;
-    if (w.frameless)
+    if (over)
+        // Above the desktop's panels too: all of the screen can be selected.
+        f = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    else if (w.frameless)
         f = Qt::SplashScreen | Qt::FramelessWindowHint;
     else if (w.dialog)
         f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -167,6 +181,7 @@ void QtRenderer::Impl::applyFlags(WindowView& v) {
     v.showInTaskbar = w.showInTaskbar;
     v.ownedByMain = w.ownedByMain;
     v.frameless = w.frameless;
+    v.overDesktop = over;
     v.flagsKnown = true;
 }
 
@@ -200,7 +215,7 @@ void QtRenderer::Impl::applyGeometry(WindowView& v) {
     } else if (v.top->size() != client) {
         v.top->resize(client);
     }
-    const QPoint at(pxX(w.left), pxY(w.top));
+    const QPoint at = origin() + QPoint(pxX(w.left), pxY(w.top));
     if (v.top->frameGeometry().topLeft() != at) v.top->move(at);
     v.left = w.left;
     v.top_ = w.top;
@@ -243,7 +258,12 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
                 v.top->showMinimized();
                 break;
             case WindowState::Maximized:
-                v.top->showMaximized();
+                if (coversDesktop(w)) {
+                    v.top->setGeometry(overDesktopRect());
+                    v.top->showNormal();
+                } else {
+                    v.top->showMaximized();
+                }
                 break;
         }
         v.shownVisible = true;
@@ -325,6 +345,10 @@ void QtRenderer::Impl::reconcile(Window* w) {
     }
     WindowView* v = viewOf(w);
     if (!v || !v->top || !v->top->isVisible() || !v->shownVisible) return;
+    // Over the desktop, the window is where the program put it: nothing of
+    // the user's to read back.
+    if (coversDesktop(*w)) return;
+    const QPoint o = origin();
     bool changed = false;
     const WindowState actual = stateOf(v->top->windowState());
     if (actual != v->shownState) {
@@ -342,11 +366,11 @@ void QtRenderer::Impl::reconcile(Window* w) {
         } else if (v->shownAt.isValid() && v->shownAt.elapsed() < kSettleMs) {
             // Just shown: the window manager is still framing the window, and
             // what Qt reports is no move of the user's. The model's place holds.
-            const QRect f = v->top->frameGeometry();
+            const QRect f = v->top->frameGeometry().translated(-o);
             if (f.x() != pxX(v->left) || f.y() != pxY(v->top_)) applyGeometry(*v);
             scheduleReconcile(w);
         } else {
-            const QRect f = v->top->frameGeometry();
+            const QRect f = v->top->frameGeometry().translated(-o);
             if (f.x() != pxX(v->left)) w->left = v->left = f.x() * tppX;
             if (f.y() != pxY(v->top_)) w->top = v->top_ = f.y() * tppY;
             if (f.width() != pxX(v->width)) {

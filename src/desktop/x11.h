@@ -47,6 +47,9 @@ private:
     std::unique_ptr<Impl> d_;
 };
 
+// The root window's whole area: every monitor of the display.
+Rect rootArea(void* display);
+
 // One grab with a band of its own.
 bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t stride);
 
