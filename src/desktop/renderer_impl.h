@@ -119,7 +119,8 @@ struct WindowView {
     bool barShown = false;
 
     bool flagsKnown = false;
-    bool dialog = false, showInTaskbar = true, ownedByMain = false, frameless = false, overDesktop = false;
+    bool dialog = false, showInTaskbar = true, ownedByMain = false, frameless = false;
+    bool overDesktop = false;  // shown without its frame over every monitor
 
     // The bounds last applied (or read back), in twips, and the frame
     // margins they were applied with.
@@ -260,6 +261,8 @@ struct QtRenderer::Impl {
     void syncWindow(WindowView& v);
     void applyRaises();
     void hideNow(WindowView& v);
+    void enterOverDesktop(WindowView& v);
+    void leaveOverDesktop(WindowView& v);
     void createTop(WindowView& v);
     void applyFlags(WindowView& v);
     void syncControls(WindowView& v);

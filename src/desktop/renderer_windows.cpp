@@ -8,7 +8,9 @@
 #include <algorithm>
 
 #include "desktop/qt_image.h"
+#include "desktop/qt_services.h"
 #include "desktop/renderer_impl.h"
+#include "desktop/x11.h"
 
 namespace vis {
 
@@ -140,15 +142,11 @@ void QtRenderer::Impl::createTop(WindowView& v) {
 
 void QtRenderer::Impl::applyFlags(WindowView& v) {
     Window& w = *v.model;
-    const bool over = coversDesktop(w);
     if (v.flagsKnown && v.dialog == w.dialog && v.showInTaskbar == w.showInTaskbar && v.ownedByMain == w.ownedByMain &&
-        v.frameless == w.frameless && v.overDesktop == over)
+        v.frameless == w.frameless)
         return;
     Qt::WindowFlags f = w.showInTaskbar ? Qt::Window : Qt::Tool;
-    if (over)
-        // Above the desktop's panels too: all of the screen can be selected.
-        f = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
-    else if (w.frameless)
+    if (w.frameless)
         f = Qt::SplashScreen | Qt::FramelessWindowHint;
     else if (w.dialog)
         f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -181,7 +179,6 @@ void QtRenderer::Impl::applyFlags(WindowView& v) {
     v.showInTaskbar = w.showInTaskbar;
     v.ownedByMain = w.ownedByMain;
     v.frameless = w.frameless;
-    v.overDesktop = over;
     v.flagsKnown = true;
 }
 
@@ -237,6 +234,8 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
         boundsChanged = false;
     }
 
+    // Leaving the frozen screen: the window takes its frame back.
+    if (v.overDesktop && !coversDesktop(w)) leaveOverDesktop(v);
     if (!w.visible) {
         hideNow(v);
         return;
@@ -258,12 +257,10 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
                 v.top->showMinimized();
                 break;
             case WindowState::Maximized:
-                if (coversDesktop(w)) {
-                    v.top->setGeometry(overDesktopRect());
-                    v.top->showNormal();
-                } else {
+                if (coversDesktop(w))
+                    enterOverDesktop(v);
+                else
                     v.top->showMaximized();
-                }
                 break;
         }
         v.shownVisible = true;
@@ -283,8 +280,32 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
     }
 }
 
+// The frame goes and comes back through the native window's own flags:
+// the widget's would make the window anew, under another id. Staying above
+// the desktop's panels is asked of the window manager directly, for the
+// same reason (Qt makes a window anew when that flag changes).
+void QtRenderer::Impl::enterOverDesktop(WindowView& v) {
+    v.top->winId();
+    QWindow* handle = v.top->windowHandle();
+    if (!handle) return;
+    handle->setFlags(v.top->windowFlags() | Qt::FramelessWindowHint);
+    v.top->setGeometry(overDesktopRect());
+    v.top->showNormal();
+    x11::keepAbove(x11Display(), static_cast<unsigned long>(v.top->winId()), true);
+    v.overDesktop = true;
+}
+
+void QtRenderer::Impl::leaveOverDesktop(WindowView& v) {
+    v.overDesktop = false;
+    QWindow* handle = v.top->windowHandle();
+    if (!handle) return;
+    x11::keepAbove(x11Display(), static_cast<unsigned long>(v.top->winId()), false);
+    handle->setFlags(v.top->windowFlags());
+}
+
 void QtRenderer::Impl::hideNow(WindowView& v) {
     Window& w = *v.model;
+    if (v.overDesktop) leaveOverDesktop(v);
     if (v.top->isVisible()) {
         if (v.top->internalWinId() && justHidden.size() < 64)
             justHidden.push_back(static_cast<unsigned long>(v.top->internalWinId()));

@@ -111,6 +111,10 @@ private:
     std::array<bool, 256> pressed_{};     // since the last read
 };
 
+// Asks the window manager to keep a mapped window above the others, the
+// desktop's panels included, or no longer to.
+void keepAbove(void* display, unsigned long window, bool above);
+
 // Waits until the server has handled every request sent so far (a window
 // hidden before a grab is then really gone from the screen).
 void sync(void* display);
