@@ -120,7 +120,8 @@ struct WindowView {
 
     bool flagsKnown = false;
     bool dialog = false, showInTaskbar = true, ownedByMain = false, frameless = false;
-    bool overDesktop = false;  // shown without its frame over every monitor
+    bool overDesktop = false;     // shown without its frame over every monitor
+    bool frameReturning = false;  // left that, its frame not back yet
 
     // The bounds last applied (or read back), in twips, and the frame
     // margins they were applied with.

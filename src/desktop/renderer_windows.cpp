@@ -213,7 +213,13 @@ void QtRenderer::Impl::applyGeometry(WindowView& v) {
         v.top->resize(client);
     }
     const QPoint at = origin() + QPoint(pxX(w.left), pxY(w.top));
-    if (v.top->frameGeometry().topLeft() != at) v.top->move(at);
+    if (v.frameReturning) {
+        // Qt still believes the window has no frame: the inside is placed
+        // where the frame the window had leaves it.
+        v.top->setGeometry(QRect(at + QPoint(m.left(), m.top()), client));
+    } else if (v.top->frameGeometry().topLeft() != at) {
+        v.top->move(at);
+    }
     v.left = w.left;
     v.top_ = w.top;
     v.width = w.width;
@@ -224,6 +230,8 @@ void QtRenderer::Impl::applyGeometry(WindowView& v) {
 
 void QtRenderer::Impl::applyShowState(WindowView& v) {
     Window& w = *v.model;
+    // Leaving the frozen screen: the window takes its frame back.
+    if (v.overDesktop && !coversDesktop(w)) leaveOverDesktop(v);
     bool boundsChanged =
         !v.boundsKnown || v.left != w.left || v.top_ != w.top || v.width != w.width || v.height != w.height;
     const bool actuallyNormal = stateOf(v.top->windowState()) == WindowState::Normal;
@@ -234,8 +242,6 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
         boundsChanged = false;
     }
 
-    // Leaving the frozen screen: the window takes its frame back.
-    if (v.overDesktop && !coversDesktop(w)) leaveOverDesktop(v);
     if (!w.visible) {
         hideNow(v);
         return;
@@ -252,6 +258,7 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
                 if (reshown && actuallyNormal) applyGeometry(v);
                 v.top->showNormal();
                 if (!actuallyNormal || (boundsChanged && !reshown)) applyGeometry(v);
+                v.frameReturning = false;
                 break;
             case WindowState::Minimized:
                 v.top->showMinimized();
@@ -300,7 +307,10 @@ void QtRenderer::Impl::leaveOverDesktop(WindowView& v) {
     QWindow* handle = v.top->windowHandle();
     if (!handle) return;
     x11::keepAbove(x11Display(), static_cast<unsigned long>(v.top->winId()), false);
-    handle->setFlags(v.top->windowFlags());
+    // The frame asked for in so many words: a window manager may not notice
+    // that the request for none was merely withdrawn.
+    handle->setFlags(v.top->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    v.frameReturning = true;
 }
 
 void QtRenderer::Impl::hideNow(WindowView& v) {

@@ -74,6 +74,7 @@ TEST_F(DenseScreenTest, DragOfDevicePixelsFilesThoseDevicePixelsAndTheLabelCount
     EXPECT_EQ(m.Labtaille->caption, " 4500 X 3000 = ~ 179 K (bmp)");
     m.Picture1_MouseUp({kLeftButton, 0, 900.5 * 15, 450.5 * 15});
     expectCrop(1, 1500, 700, 300, 200);
+    EXPECT_EQ(liste().Lbldim[1]->caption, "01/  4500 x 3000");
     // Shown 1:1 in device pixels: half as many layout twips.
     EXPECT_EQ(m.Picture2->width, 2250 + 30);
     EXPECT_TRUE(m.Picture2->devicePixels);
