@@ -150,6 +150,8 @@ void FrmMain::build() {
     Timlabdeb->onTick = [this] { Timlabdeb_Timer(); };
     Timsplash = &addTimer("Timsplash", 2000, false);
     Timsplash->onTick = [this] { Timsplash_Timer(); };
+    commandTimer = &addTimer("commandTimer", 100, false);
+    commandTimer->onTick = [this] { serveExternalCommand(); };
 
     buildMenus();
 

@@ -108,6 +108,15 @@ public:
     void MnuCaptper_Click();
     void TimPeriod_Timer();
 
+    // --- captures asked for from outside (the command line) -------------
+    // Runs toolbar button 0, 1, 2 or 10 as its hot key does, once the
+    // settings are loaded and no capture is waiting.
+    void externalCommand(int button);
+    // What a hot key does before its button: the dialogs that would block
+    // the capture are closed.
+    void runShortcut(int button);
+    Timer* commandTimer = nullptr;
+
     // --- tray mode -------------------------------------------------------
     // A message of the notification-area icon (INotifyIcon numbering).
     void trayMessage(int m);
@@ -209,6 +218,9 @@ private:
     // A combination pressed while a capture was under way: its button, run
     // once that capture is over (-1: none).
     int toucheEnAttente_ = -1;
+    // The button of a capture asked for from outside, waiting (-1: none).
+    int commandeEnAttente_ = -1;
+    void serveExternalCommand();
     // Hides both windows, or minimises them where no notification area
     // would let the user bring them back.
     void masquerFenetres();
