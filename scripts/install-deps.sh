@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   fonts-liberation fonts-liberation2
   xvfb xauth xdotool x11-utils x11-apps xclip openbox trayer
-  poppler-utils netpbm xfce4-clipman
+  poppler-utils netpbm xfce4-clipman x11-xserver-utils hsetroot socat
   dpkg-dev file desktop-file-utils
 )
 
