@@ -118,6 +118,7 @@ SingleInstance::Outcome SingleInstance::handOver(const std::string& word) {
     const auto folder = channel::folderFor(std::getenv("XDG_RUNTIME_DIR"), std::getenv("XDG_CACHE_HOME"),
                                            std::getenv("HOME"), host, ::geteuid(), d_->problem);
     if (!folder) return Outcome::Serve;  // no channel: the copy runs on its own
+    d_->problem.clear();                  // the folder in the home serves as well
     const std::string base = *folder + "/" + channel::socketName(display);
     d_->socketPath = base;
     d_->lock = std::make_unique<channel::ServeLock>(base + ".lock");
