@@ -213,9 +213,10 @@ void QtRenderer::Impl::applyGeometry(WindowView& v) {
         v.top->resize(client);
     }
     const QPoint at = origin() + QPoint(pxX(w.left), pxY(w.top));
-    if (v.frameReturning) {
-        // Qt still believes the window has no frame: the inside is placed
-        // where the frame the window had leaves it.
+    if (v.frameReturning || (!v.top->isVisible() && !m.isNull())) {
+        // About to be shown, or just left its frameless state: Qt may not know
+        // the frame yet and would put the inside where the frame goes. The
+        // inside is placed where the frame the window has leaves it.
         v.top->setGeometry(QRect(at + QPoint(m.left(), m.top()), client));
     } else if (v.top->frameGeometry().topLeft() != at) {
         v.top->move(at);

@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+
+#include <csignal>
 #include <unistd.h>
 
 #include <filesystem>
@@ -140,14 +142,25 @@ pid_t serveOnce(const std::string& path, uid_t runAs, uid_t expected) {
     ::_exit(ours ? 0 : 6);
 }
 
+// Its exit status; a child still waiting after 10 s is stopped (-1).
 int exitOf(pid_t pid) {
     int status = 0;
+    for (int i = 0; i < 1000; ++i) {
+        if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        ::usleep(10000);
+    }
+    ::kill(pid, SIGKILL);
     ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return -1;
 }
 
-void waitForSocket(const std::string& path) {
-    for (int i = 0; i < 200 && !fs::exists(path); ++i) ::usleep(10000);
+// Asks until the serving child has started listening (a loaded machine may
+// take a while to get it there).
+channel::Sent sendWhenServed(const std::string& path) {
+    channel::Sent sent = channel::Sent::NoCopy;
+    for (int i = 0; i < 500 && (sent = channel::send(path, "screen", 1000)) == channel::Sent::NoCopy; ++i)
+        ::usleep(10000);
+    return sent;
 }
 
 TEST_F(ChannelTest, LockStaleSocketsAndPeersOfTheSameUserOnly) {
@@ -170,8 +183,7 @@ TEST_F(ChannelTest, LockStaleSocketsAndPeersOfTheSameUserOnly) {
     EXPECT_EQ(fs::status(base).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
     const pid_t same = serveOnce(base, ::geteuid(), ::geteuid());
-    waitForSocket(base);
-    for (int i = 0; i < 100 && channel::send(base, "screen", 1000) == channel::Sent::NoCopy; ++i) ::usleep(10000);
+    EXPECT_EQ(sendWhenServed(base), channel::Sent::Done);
     EXPECT_EQ(exitOf(same), 0);
 
     if (::geteuid() != 0) GTEST_SKIP() << "another user's peer needs root to play";
@@ -179,20 +191,15 @@ TEST_F(ChannelTest, LockStaleSocketsAndPeersOfTheSameUserOnly) {
     // Another user listening: told nothing.
     fs::remove(base);
     const pid_t other = serveOnce(base, 65534, 65534);
-    waitForSocket(base);
-    channel::Sent sent = channel::Sent::NoCopy;
-    for (int i = 0; i < 100 && (sent = channel::send(base, "screen", 1000)) == channel::Sent::NoCopy; ++i)
-        ::usleep(10000);
-    EXPECT_EQ(sent, channel::Sent::NotOurs);
+    EXPECT_EQ(sendWhenServed(base), channel::Sent::NotOurs);
     EXPECT_EQ(exitOf(other), 6) << "it saw a peer that is not its user's";
     // Another user asking: the server sees who it is.
     fs::remove(base);
     const pid_t server = serveOnce(base, ::geteuid(), ::geteuid());
-    waitForSocket(base);
     const pid_t asker = ::fork();
     if (asker == 0) {
         if (::setuid(65534) != 0) ::_exit(3);
-        ::_exit(channel::send(base, "screen", 1000) == channel::Sent::NotOurs ? 0 : 7);
+        ::_exit(sendWhenServed(base) == channel::Sent::NotOurs ? 0 : 7);
     }
     EXPECT_EQ(exitOf(asker), 0);
     EXPECT_EQ(exitOf(server), 6);
