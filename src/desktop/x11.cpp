@@ -379,19 +379,6 @@ bool RootGrabber::grab(const Rect& r, unsigned char* dst, std::size_t stride) {
 #endif
 }
 
-Rect rootArea(void* display) {
-#ifdef VIS_HAVE_X11
-    auto* d = static_cast<Display*>(display);
-    XWindowAttributes ra{};
-    // Asked, not taken from the connection's start: the size may have changed since.
-    if (!d || !XGetWindowAttributes(d, DefaultRootWindow(d), &ra)) return {};
-    return {0, 0, ra.width, ra.height};
-#else
-    (void)display;
-    return {};
-#endif
-}
-
 bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t stride) {
     return RootGrabber(display).grab(r, dst, stride);
 }

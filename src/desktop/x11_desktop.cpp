@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Requests to the window manager that Qt has no word for.
+// The desktop as a whole, where Qt has no word for it: the root window's
+// area, and a request to the window manager.
 
 #include "desktop/x11.h"
 
@@ -9,6 +10,19 @@
 #endif
 
 namespace vis::x11 {
+
+Rect rootArea(void* display) {
+#ifdef VIS_HAVE_X11
+    auto* d = static_cast<Display*>(display);
+    XWindowAttributes ra{};
+    // Asked, not taken from the connection's start: the size may have changed since.
+    if (!d || !XGetWindowAttributes(d, DefaultRootWindow(d), &ra)) return {};
+    return {0, 0, ra.width, ra.height};
+#else
+    (void)display;
+    return {};
+#endif
+}
 
 void keepAbove(void* display, unsigned long window, bool above) {
 #ifdef VIS_HAVE_X11
