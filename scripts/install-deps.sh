@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   fonts-liberation fonts-liberation2
   xvfb xauth xdotool x11-utils x11-apps xclip openbox trayer
-  poppler-utils netpbm xfce4-clipman xsettingsd
+  poppler-utils netpbm xfce4-clipman xsettingsd x11-xserver-utils hsetroot socat
   dpkg-dev file desktop-file-utils lintian appstream man-db
   # The portal test's private bus, and the desktop under Wayland for the end-to-end test.
   dbus-daemon libglib2.0-bin sway xwayland foot grim pipewire

@@ -34,8 +34,7 @@ if [[ ${2:-} == --inside ]]; then
     dpkg --no-triggers -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log" >&2; fail "dpkg -i"; }
     [[ -x /usr/bin/vistrelle && -f /usr/share/vistrelle/camera.bmp && -f /usr/share/metainfo/$id.metainfo.xml ]] ||
         fail "the package did not install the program and its data"
-    # LEAD: enable once the command line (--version) has landed:
-    # [[ $(/usr/bin/vistrelle --version 2>&1) == *0.1* ]] || fail "vistrelle --version"
+    [[ $(/usr/bin/vistrelle --version 2>&1) == "vistrelle 0.1" ]] || fail "vistrelle --version: $(/usr/bin/vistrelle --version 2>&1)"
 
     exec {fd}<> <(:)
     Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &

@@ -12,6 +12,7 @@
 #endif
 
 #include "capture/program.h"
+#include "app/command_line.h"
 #include "app/signals.h"
 #include "app/single_instance.h"
 #include "capture/frm_main.h"
@@ -68,6 +69,32 @@ bool settleOnX11(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const vis::CommandLine command = vis::parseCommandLine(argc, argv);
+    switch (command.outcome) {
+        case vis::CommandLine::Outcome::Help:
+            std::fputs(vis::usageText().c_str(), stdout);
+            return 0;
+        case vis::CommandLine::Outcome::Version:
+            std::printf("vistrelle %s\n", VIS_VERSION);
+            return 0;
+        case vis::CommandLine::Outcome::Error:
+            std::fprintf(stderr, "%s\n", command.error.c_str());
+            return 2;
+        case vis::CommandLine::Outcome::Run:
+            break;
+    }
+    // One copy per user and display: a later start hands over and ends,
+    // before it even opens the display.
+    vis::SingleInstance instance;
+    switch (instance.handOver(vis::actionWord(command.action))) {
+        case vis::SingleInstance::Outcome::HandedOver:
+            return 0;
+        case vis::SingleInstance::Outcome::Silent:
+            std::fprintf(stderr, "vistrelle : la copie déjà lancée ne répond pas.\n");
+            return 1;
+        case vis::SingleInstance::Outcome::Serve:
+            break;
+    }
     if (!settleOnX11(argc, argv)) return 1;
 #if defined(__GLIBC__)
     // Captures are megabytes each: mapped on their own, so that deleting them
@@ -93,19 +120,30 @@ int main(int argc, char** argv) {
     font.setPointSizeF(8);
     QApplication::setFont(font);
 
-    // One copy per user and display: a second start hands over and ends.
-    vis::SingleInstance instance(vis::SingleInstance::defaultName());
-    if (instance.handOver()) return 0;
+    instance.serve();
+    if (!instance.problem().empty())
+        std::fprintf(stderr, "vistrelle : %s ; une autre copie pourra démarrer à côté de celle-ci.\n",
+                     instance.problem().c_str());
 
     vis::QtPlatform platform;
     const QString icon = QString::fromStdString(platform.services().paths.programFolder()) + QStringLiteral("/vistrelle.png");
     QApplication::setWindowIcon(QIcon(icon));
     vis::Program program(platform.services());
     program.start();
-    // A later start shows this copy's windows, as the icon's double click does.
-    instance.listen([&] {
-        platform.renderer().run([&] { program.frmMain().trayMessage(vis::INotifyIcon::kLeftDoubleClick); });
+    // A later start shows this copy's windows, as the icon's double click
+    // does, or takes the capture it was asked for.
+    const auto request = [&](vis::StartAction action) {
+        platform.renderer().run([&, action] {
+            if (action == vis::StartAction::None)
+                program.frmMain().trayMessage(vis::INotifyIcon::kLeftDoubleClick);
+            else
+                program.frmMain().externalCommand(vis::actionButton(action));
+        });
+    };
+    instance.setHandler([&](const std::string& word) {
+        if (const auto action = vis::actionOfWord(word)) request(*action);
     });
+    if (command.action != vis::StartAction::None) request(command.action);
     // Nobody answers a question at a shutdown: the unsaved captures are put
     // aside for the next start, then the program ends.
     vis::onTerminationSignals([&] {

@@ -2,30 +2,40 @@
 #pragma once
 
 // One running copy per user and display: two would both react to every hot
-// key and both write param.txt. A second start hands over to the first.
+// key and both write param.txt. A later start hands its request over to the
+// running copy ("show", or a capture of the command line) and ends.
 
 #include <QObject>
 #include <functional>
-
-class QLocalServer;
+#include <memory>
+#include <string>
 
 namespace vis {
 
 class SingleInstance final : public QObject {
 public:
-    explicit SingleInstance(QString name);
-    // The name for this user on this display.
-    static QString defaultName();
+    SingleInstance();
+    ~SingleInstance() override;
 
-    // True when a copy already runs: it has been asked to show its windows.
-    bool handOver();
-    // From now on, a later start calls onShowRequest here.
-    void listen(std::function<void()> onShowRequest);
+    enum class Outcome {
+        HandedOver,  // a running copy took the request: this one can end
+        Serve,       // none runs: this copy starts and serves the channel
+        Silent,      // one runs but does not answer
+    };
+    // Needs no toolkit: asked before the display is opened.
+    Outcome handOver(const std::string& word);
+    // Why there is no channel (one line, French), or nothing.
+    const std::string& problem() const;
+
+    // After handOver said Serve, with the application built: from now on
+    // later starts' requests are taken, and handed to the handler once it
+    // is set (the event loop runs them).
+    void serve();
+    void setHandler(std::function<void(const std::string& word)> onRequest);
 
 private:
-    QString name_;
-    QLocalServer* server_ = nullptr;
-    std::function<void()> onShow_;
+    struct Impl;
+    std::unique_ptr<Impl> d_;
 };
 
 }  // namespace vis

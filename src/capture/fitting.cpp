@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Laying the main window out around a capture, and the toolbar strip.
 
+#include <algorithm>
 #include <cmath>
 
 #include "capture/frm_main.h"
@@ -10,19 +11,20 @@ namespace vis {
 
 void FrmMain::MefImageF(int typcapt) {
     state = WindowState::Normal;
+    overDesktop = false;
     // A new whole-screen or window capture is not saved yet.
     marquerAffichee(false);
     showMenus(true);
     ImgTtscreen->picture = Picture1->picture;
-    const int tx = app.platform.screen.twipsPerPixelX();
-    const int ty = app.platform.screen.twipsPerPixelY();
+    const DesktopGeometry geo = app.platform.screen.geometry();
     if (typcapt != 0) {
         Picture1->visible = false;
-        // A picture box given a picture takes the picture's size, so the
-        // window's own size follows whatever has resized the box meanwhile.
+        // A picture box given a picture takes the picture's size (shown in
+        // device pixels), so the window's own size follows whatever has
+        // resized the box meanwhile.
         if (!Picture1->picture.isNull()) {
-            Picture1->width = Picture1->picture.width() * tx;
-            Picture1->height = Picture1->picture.height() * ty;
+            Picture1->width = static_cast<int>(std::lround(geo.twipsOfPixels(Picture1->picture.width())));
+            Picture1->height = static_cast<int>(std::lround(geo.twipsOfPixels(Picture1->picture.height())));
         }
         Picture2->picture = Picture1->picture;
         Picture2->height = Picture1->height;
@@ -43,9 +45,10 @@ void FrmMain::MefImageF(int typcapt) {
         }
         largeurCapture = Picture2->width;
         hauteurCapture = Picture2->height;
+        keepOnScreen();
     } else {
-        ImgTtscreen->height = static_cast<int>(std::lround(screenHeight() / 1.1));
-        ImgTtscreen->width = static_cast<int>(std::lround(screenWidth() / 1.1));
+        const TwipRect d = geo.frozenScreen();
+        fitWholeScreen(d.width / 1.1, d.height / 1.1);
         Picture1->visible = false;
         ImgTtscreen->visible = !modeBarre;
         ImgTtscreen->left = Picture1->left;
@@ -62,7 +65,38 @@ void FrmMain::MefImageF(int typcapt) {
         Picture2->visible = false;
         largeurCapture = ImgTtscreen->width;
         hauteurCapture = ImgTtscreen->height;
+        keepOnScreen();
     }
+}
+
+void FrmMain::fitWholeScreen(double widthTw, double heightTw) {
+    int w = static_cast<int>(std::lround(widthTw));
+    int h = static_cast<int>(std::lround(heightTw));
+    // The window goes flush right on the screen, 180 wider and 1400 higher
+    // than the picture: where that leaves its monitor's work area, the
+    // picture is reduced further, keeping the desktop's proportions.
+    const DesktopGeometry geo = app.platform.screen.geometry();
+    const TwipRect work = geo.workAreaOf(geo.monitorOf({screenWidth() - (w + 180), top, w + 180, h + 1400}));
+    if (w > 0 && h > 0) {
+        const double f = std::min({1.0, (work.width - 180.0) / w, (work.height - 1400.0) / h});
+        if (f > 0 && f < 1) {
+            w = static_cast<int>(std::lround(w * f));
+            h = static_cast<int>(std::lround(h * f));
+        }
+    }
+    ImgTtscreen->width = w;
+    ImgTtscreen->height = h;
+}
+
+void FrmMain::keepOnScreen() {
+    // The frozen screen covers every monitor on purpose; a minimised window
+    // comes back to its bounds, kept inside then.
+    if (state != WindowState::Normal) return;
+    const TwipRect r = app.platform.screen.geometry().keptInside({left, top, width, height});
+    left = r.left;
+    top = r.top;
+    width = r.width;
+    height = r.height;
 }
 
 void FrmMain::Agrandred() {
@@ -76,6 +110,7 @@ void FrmMain::Agrandred() {
             ImgTtscreen->visible = true;
         modeBarre = false;
         left = screenWidth() - width;
+        keepOnScreen();
         majMarque();
         return;
     }
@@ -94,6 +129,7 @@ void FrmMain::Agrandred() {
     modeBarre = true;
     majMarque();
     left = screenWidth() - width;
+    keepOnScreen();
 }
 
 }  // namespace vis

@@ -93,6 +93,7 @@ void FrmMain::build() {
     Picture2->left = 20;
     Picture2->top = 500;
     Picture2->borderStyle = 1;
+    Picture2->devicePixels = true;
     Picture2->onMouseMove = [this](const MouseEvent& e) { Picture2_MouseMove(e); };
 
     Labtaill2 = &sizeLabel("Labtaill2", Picture2);
@@ -115,6 +116,7 @@ void FrmMain::build() {
     Picture1->visible = false;
     Picture1->left = 25;
     Picture1->top = 25;
+    Picture1->devicePixels = true;
     Picture1->onMouseDown = [this](const MouseEvent& e) { Picture1_MouseDown(e); };
     Picture1->onMouseMove = [this](const MouseEvent& e) { Picture1_MouseMove(e); };
     Picture1->onMouseUp = [this](const MouseEvent& e) { Picture1_MouseUp(e); };
@@ -148,6 +150,8 @@ void FrmMain::build() {
     Timlabdeb->onTick = [this] { Timlabdeb_Timer(); };
     Timsplash = &addTimer("Timsplash", 2000, false);
     Timsplash->onTick = [this] { Timsplash_Timer(); };
+    commandTimer = &addTimer("commandTimer", 100, false);
+    commandTimer->onTick = [this] { serveExternalCommand(); };
 
     buildMenus();
 
@@ -156,119 +160,6 @@ void FrmMain::build() {
     onResize = [this] { Form_Resize(); };
     onQueryUnload = [this](bool& cancel, UnloadMode mode) { Form_QueryUnload(cancel, mode); };
     onUnload = [this] { Form_Unload(); };
-}
-
-void FrmMain::buildMenus() {
-    auto entry = [](MenuEntry& parent, const char* n, std::function<void()> f) -> MenuEntry& {
-        MenuEntry& e = parent.add(n);
-        e.onClick = std::move(f);
-        return e;
-    };
-    MenuEntry& fichier = addMenu("mnufichier");
-    fichier.visible = false;
-    // Beside the original Ctrl+E, the keys every desktop program knows.
-    entry(fichier, "Mnuenregistrer", [this] { Enregistrer(); }).shortcut = "Ctrl+E; Ctrl+S";
-    entry(fichier, "Mnuenregistrertout", [this] {
-        bool ok = true;
-        EnregistrerTout(ok);
-    }).shortcut = "Ctrl+Shift+S";
-    entry(fichier, "Mnuimprimer", [this] { Imprimer(); }).shortcut = "Ctrl+P";
-    entry(fichier, "Mnuquitter", [this] { quitprog(); }).shortcut = "Ctrl+Q";
-    fichier.onDropDown = [this] {
-        const bool any = app.g.nbCaptures != 0;
-        for (const char* n : {"Mnuenregistrer", "Mnuenregistrertout", "Mnuimprimer"}) menu(n).enabled = any;
-    };
-
-    MenuEntry& edition = addMenu("mnuedition");
-    edition.visible = false;
-    entry(edition, "mnuttscreen", [this] {
-        if (captureBusy_) return;
-        capturTTecran(0);
-        if (!captureEchouee) annulation();
-    });
-    entry(edition, "mnuretour", [this] { annulation(); });
-    entry(edition, "mnucopier", [this] { Buttcopier(); }).shortcut = "Ctrl+C";
-    entry(edition, "mnurafraichir", [this] { Rafraichir(); });
-    entry(edition, "Mnudelcap", [this] { SuppVignette(); }).shortcut = "Del";
-    entry(edition, "Mnudeltout", [this] { Supprimertout(true); });
-    edition.onDropDown = [this] {
-        const bool any = app.g.nbCaptures != 0;
-        for (const char* n : {"mnuretour", "mnucopier", "mnurafraichir", "Mnudelcap", "Mnudeltout"})
-            menu(n).enabled = any;
-    };
-
-    MenuEntry& outils = addMenu("mnuoutils");
-    outils.visible = false;
-    entry(outils, "mnuoptions", [this] { mnuoptions_Click(); });
-    entry(outils, "MnuCaptper", [this] { MnuCaptper_Click(); });
-
-    MenuEntry& help = addMenu("mnuHelp");
-    help.visible = false;
-    MenuEntry& aide = help.add("MnuAide");
-    entry(aide, "MnuaidFP", [this] { app.aide(Aide::Principale).montrer(); });
-    entry(aide, "MnuaidFC", [this] { app.aide(Aide::Vignettes).montrer(); });
-    entry(aide, "MnuaidOpt", [this] { app.aide(Aide::Options).montrer(); });
-    entry(help, "mnuapropos", [this] { mnuapropos_Click(); });
-    entry(help, "mnumail", [this] { envoimail(); });
-
-    MenuEntry& captu = addMenu("mnucaptu");
-    captu.visible = false;
-    entry(captu, "Mnuphotorapid", [this] {
-        if (captureBusy_) return;
-        capturTTecran(0);
-        if (!captureEchouee) annulation();
-    });
-    entry(captu, "mnuveille", [this] { mnuveille_Click(); });
-    entry(captu, "Mnuquitt", [this] { quitprog(); });
-
-    MenuEntry& flott = addMenu("Mnuflott");
-    flott.visible = false;
-    entry(flott, "mnuFenregistrer", [this] { Enregistrer(); });
-    entry(flott, "MnuFenregistrertout", [this] {
-        bool ok = true;
-        EnregistrerTout(ok);
-    });
-    entry(flott, "MnuFdelcap", [this] { SuppVignette(); });
-    entry(flott, "Mnufdeltout", [this] { Supprimertout(true); });
-}
-
-void FrmMain::chargtconstMain() {
-    Picture1->tooltip = std::string(txt::kPicture1Tip);
-    labdeb->caption = std::string(txt::kLabdeb);
-    const std::pair<const char*, const char*> captions[] = {
-        {"mnufichier", "&Fichier"},
-        {"Mnuenregistrer", "&Enregistrer"},
-        {"Mnuenregistrertout", "Enregistrer &tout"},
-        {"Mnuimprimer", "&imprimer"},
-        {"Mnuquitter", "&Quitter"},
-        {"mnuedition", "&Edition"},
-        {"mnuttscreen", "Capturer &tout l'ecran"},
-        {"mnuretour", "&Retour sélection sur dernière capture"},
-        {"mnucopier", "&Copier"},
-        {"mnurafraichir", "Ra&fraichir la capture"},
-        {"Mnudelcap", "&Supprimer cette capture"},
-        {"Mnudeltout", "S&upprimer tout"},
-        {"mnuoutils", "&Outils"},
-        {"mnuoptions", "O&ptions"},
-        {"MnuCaptper", "Capture pério&dique"},
-        {"mnuHelp", "&?"},
-        {"MnuAide", "Ai&de"},
-        {"MnuaidFP", "Fenêtre principale"},
-        {"MnuaidFC", "Fenêtre collection de vignettes"},
-        {"MnuaidOpt", "Fenêtre de réglage des options"},
-        {"mnuapropos", "&A propos"},
-        {"mnumail", "&Ecrivez-moi ...."},
-        {"mnucaptu", "Vistrelle"},
-        {"Mnuphotorapid", "Capturer"},
-        {"mnuveille", "Mettre en veille"},
-        {"Mnuquitt", "&Quitter"},
-        {"Mnuflott", "Flottant"},
-        {"mnuFenregistrer", "&Enregistrer"},
-        {"MnuFenregistrertout", "Enregistrer &tout"},
-        {"MnuFdelcap", "&Supprimer cette capture"},
-        {"Mnufdeltout", "S&upprimer tout"},
-    };
-    for (const auto& [n, c] : captions) menu(n).caption = c;
 }
 
 void FrmMain::loadToolbarPictures() {
@@ -484,6 +375,7 @@ void FrmMain::Form_KeyDown(int keyCode) {
     Picture1->cursor = CursorKind::Cross;
     showMenus(true);
     state = WindowState::Normal;
+    overDesktop = false;
     height = kBarHeight;
     hauteurHorsBarre = kBarHeight;
     top = 0;
@@ -495,6 +387,11 @@ void FrmMain::Form_KeyDown(int keyCode) {
 void FrmMain::Form_Activate() {
     if (ignorerActivation) return;
     if (app.platform.clipboard.hasBitmap()) Picture1->picture = app.platform.clipboard.bitmap();
+    // The frozen screen stays over the monitors it shows.
+    if (coversDesktop()) {
+        placeFrozenScreen();
+        return;
+    }
     Picture1->width = std::max(currentWidth() - 180, 0);
     Picture1->height = std::max(currentHeight() - 500, 0);
     Picture1->top = 25;

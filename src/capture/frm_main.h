@@ -110,6 +110,15 @@ public:
     void MnuCaptper_Click();
     void TimPeriod_Timer();
 
+    // --- captures asked for from outside (the command line) -------------
+    // Runs toolbar button 0, 1, 2 or 10 as its hot key does, once the
+    // settings are loaded and no capture is waiting.
+    void externalCommand(int button);
+    // What a hot key does before its button: the dialogs that would block
+    // the capture are closed.
+    void runShortcut(int button);
+    Timer* commandTimer = nullptr;
+
     // --- tray mode -------------------------------------------------------
     // A message of the notification-area icon (INotifyIcon numbering).
     void trayMessage(int m);
@@ -174,6 +183,16 @@ public:
 
     // The frozen screen is up and waits for a drag.
     bool selectionPossible() const;
+    // The window is the frozen screen, over every monitor.
+    bool coversDesktop() const { return overDesktop && state == WindowState::Maximized; }
+    // Picture1 over the whole desktop, its picture 1:1 in device pixels.
+    void placeFrozenScreen();
+    // Moves and shrinks the window as little as needed to keep it inside the
+    // work area of its monitor.
+    void keepOnScreen();
+    // ImgTtscreen at the size the layout gives it, reduced further, keeping
+    // its proportions, where the window around it would leave the work area.
+    void fitWholeScreen(double widthTw, double heightTw);
     // The saved marker shows whether the capture on display is saved; bar
     // mode shows no capture, so no marker either.
     void marquerAffichee(bool sauvee);
@@ -219,6 +238,9 @@ private:
     // A combination pressed while a capture was under way: its button, run
     // once that capture is over (-1: none).
     int toucheEnAttente_ = -1;
+    // The button of a capture asked for from outside, waiting (-1: none).
+    int commandeEnAttente_ = -1;
+    void serveExternalCommand();
     // Hides both windows, or minimises them where no notification area
     // would let the user bring them back.
     void masquerFenetres();

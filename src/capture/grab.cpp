@@ -111,13 +111,11 @@ void FrmMain::annulation() {
     // the focus for Escape: the collection comes back after the selection.
     if (app.flistimagesLoaded()) app.flistimages().hide();
     state = WindowState::Maximized;
+    overDesktop = true;
     show();
     app.platform.windows.processEvents();
     Labtaill2->visible = false;
-    Picture1->width = screenWidth() - 80;
-    Picture1->height = screenHeight() - 600;
-    Picture1->left = 25;
-    Picture1->top = 25;
+    placeFrozenScreen();
     Picture1->visible = true;
     rectsel->visible = false;
     caption = std::string(txt::kTitleSelect);
@@ -188,6 +186,7 @@ void FrmMain::Rafraichir() {
     if (state == WindowState::Normal && !modeBarre) {
         height = app.g.hauteurFenetre[static_cast<std::size_t>(s)];
         width = app.g.largeurFenetre[static_cast<std::size_t>(s)];
+        keepOnScreen();
     }
     Labtaille->caption = app.g.texteTaille[static_cast<std::size_t>(s)];
     largeurCapture = largeurSelection;
@@ -199,16 +198,26 @@ void FrmMain::Rafraichir() {
     if (!Picture2->picture.isNull()) GestVignettes(*Picture2);
 }
 
+void FrmMain::placeFrozenScreen() {
+    // The window lies over every monitor and the picture over the window, so
+    // that each part of it is shown 1:1 over the monitor it came from and a
+    // region can be dragged anywhere, across the seams too.
+    const TwipRect r = app.platform.screen.geometry().frozenScreen();
+    Picture1->left = 0;
+    Picture1->top = 0;
+    Picture1->width = r.width;
+    Picture1->height = r.height;
+}
+
 void FrmMain::cropInto(Control& target, double leftTw, double topTw) {
     // Exactly the selected pixels of the frozen screen: the display box may
     // be larger, the filed picture is not.
-    const double tx = app.platform.screen.twipsPerPixelX();
-    const double ty = app.platform.screen.twipsPerPixelY();
+    const DesktopGeometry geo = app.platform.screen.geometry();
     // The pixels whose area the rectangle covers, edges rounded alike.
-    const long x0 = std::lround(leftTw / tx);
-    const long y0 = std::lround(topTw / ty);
-    const long x1 = std::lround((leftTw + largeurCapture) / tx);
-    const long y1 = std::lround((topTw + hauteurCapture) / ty);
+    const long x0 = std::lround(geo.pixelsOfTwips(leftTw));
+    const long y0 = std::lround(geo.pixelsOfTwips(topTw));
+    const long x1 = std::lround(geo.pixelsOfTwips(leftTw + largeurCapture));
+    const long y1 = std::lround(geo.pixelsOfTwips(topTw + hauteurCapture));
     target.picture = Picture1->picture.cropped(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
                                                static_cast<int>(y1 - y0));
 }

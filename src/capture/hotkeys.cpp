@@ -51,15 +51,18 @@ void FrmMain::Timerclav_Timer() {
     }
     const int k = toucheEnAttente_;
     toucheEnAttente_ = -1;
+    runShortcut(k);
+    // Last: a poll run by the capture's own waits has said otherwise.
+    Timerclav->changedNothing = false;
+    Timerclav->idleUntilKey = false;
+}
 
+void FrmMain::runShortcut(int button) {
     if (app.optionsLoaded() && app.options().visible) app.options().unload();
     for (Aide a : {Aide::Vignettes, Aide::Principale, Aide::Options})
         if (app.aideVisible(a)) app.aide(a).unload();
     enVeille = menu("mnuveille").caption == txt::kWake;
-    bouton_Click(k);
-    // Last: a poll run by the capture's own waits has said otherwise.
-    Timerclav->changedNothing = false;
-    Timerclav->idleUntilKey = false;
+    bouton_Click(button);
 }
 
 void FrmMain::MnuCaptper_Click() {

@@ -29,24 +29,27 @@ void FrmMain::Picture1_MouseDown(const MouseEvent& e) {
 void FrmMain::Picture1_MouseMove(const MouseEvent& e) {
     if (!selectionEnCours) return;
     if (e.button == kLeftButton) {
-        const double dy = std::fabs(yDebut - e.y);
-        const double dx = std::fabs(xDebut - e.x);
+        // Sizes and steps count the screen's own pixels, whatever its density:
+        // twips of a device pixel, as the label and its estimate expect them.
+        const double s = app.platform.screen.geometry().frozenScale();
+        const double dy = std::fabs(yDebut - e.y) * s;
+        const double dx = std::fabs(xDebut - e.x) * s;
         double h = dy;
         double w = dx;
         if (app.pasCent()) {
             h = dy - static_cast<double>(roundToEven(dy) % 100);
             w = dx - static_cast<double>(roundToEven(dx) % 100);
         }
-        rectsel->height = static_cast<int>(std::lround(h));
-        rectsel->width = static_cast<int>(std::lround(w));
+        rectsel->height = static_cast<int>(std::lround(h / s));
+        rectsel->width = static_cast<int>(std::lround(w / s));
         rectsel->top = static_cast<int>(std::lround(std::min(yDebut, e.y)));
         rectsel->left = static_cast<int>(std::lround(std::min(xDebut, e.x)));
         rectsel->visible = true;
         Labtaille->left = static_cast<int>(std::lround(e.x));
         Labtaille->top = static_cast<int>(std::lround(e.y));
         Labtaille->visible = true;
-        const double W = rectsel->width;
-        const double H = rectsel->height;
+        const double W = static_cast<double>(std::lround(w));
+        const double H = static_cast<double>(std::lround(h));
         Labtaille->caption =
             numberText(W) + " X" + numberText(H) + " = ~" + numberText(std::floor(H * W * 13.3 / 1000000)) + " K (bmp)";
         Labtaille->width = 80 * static_cast<int>(charCount(Labtaille->caption));
@@ -65,6 +68,7 @@ void FrmMain::Picture1_MouseUp(const MouseEvent& e) {
     TimRect->enabled = false;
     selectionEnCours = false;
     state = WindowState::Normal;
+    overDesktop = false;
     hauteurCapture = rectsel->height;
     largeurCapture = rectsel->width;
     hauteurSelection = hauteurCapture;
@@ -99,6 +103,7 @@ void FrmMain::Picture1_MouseUp(const MouseEvent& e) {
     }
     top = 0;
     if (left + width > screenWidth()) left = screenWidth() - width;
+    keepOnScreen();
     Labtaille->visible = false;
     afficherMain();
     Picture1->cursor = CursorKind::Cross;

@@ -195,6 +195,7 @@ void Flistimages::clickimage1(int num) {
     if (m.selectionPossible()) return;
     const std::size_t s = static_cast<std::size_t>(num) - 1;
     m.state = WindowState::Normal;
+    m.overDesktop = false;
     const std::string& label = Lbldim[static_cast<std::size_t>(num)]->caption;
     const bool pleinEcran = midChars(label, 3, charCount(kFullScreen)) == kFullScreen;
     if (!pleinEcran) {
@@ -210,8 +211,8 @@ void Flistimages::clickimage1(int num) {
         m.Picture2->visible = false;
         m.ImgTtscreen->visible = true;
         m.ImgTtscreen->picture = Image1[static_cast<std::size_t>(num)]->picture;
-        m.ImgTtscreen->height = static_cast<int>(std::lround((m.screenHeight() - 600) / 1.1));
-        m.ImgTtscreen->width = static_cast<int>(std::lround((m.screenWidth() - 80) / 1.1));
+        const TwipRect d = app.platform.screen.geometry().frozenScreen();
+        m.fitWholeScreen((d.width - 80) / 1.1, (d.height - 600) / 1.1);
         m.ImgTtscreen->top = 500;
         m.width = m.ImgTtscreen->width + 180;
         m.height = m.ImgTtscreen->height + 1400;
@@ -219,6 +220,7 @@ void Flistimages::clickimage1(int num) {
     }
     m.caption = "Capture" + numberText(num) + " / " + numberText(n);
     m.left = m.screenWidth() - m.width;
+    m.keepOnScreen();
     m.Labtaille->caption = app.g.texteTaille[s];
     m.Labtaill2->visible = false;
     for (int i = 1; i <= std::min(n, elementCount()); ++i) Image1[static_cast<std::size_t>(i)]->borderStyle = 0;

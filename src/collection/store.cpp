@@ -62,8 +62,10 @@ void FrmMain::GestVignettes(Control& uneImage) {
 
         const bool region = uneImage.kind == ControlKind::PictureBox;
         img.picture = uneImage.picture;
-        lbl.caption =
-            region ? twoDigits(n) + "/ " + numberText(w) + " x" + numberText(h) : twoDigits(n) + " Plein écran";
+        // Sizes in the screen's own pixels, as the selection's label has them.
+        const double k = app.platform.screen.geometry().frozenScale();
+        lbl.caption = region ? twoDigits(n) + "/ " + numberText(std::round(w * k)) + " x" + numberText(std::round(h * k))
+                             : twoDigits(n) + " Plein écran";
         img.visible = true;
         for (int i = 1; i <= n; ++i) l.Image1[static_cast<std::size_t>(i)]->borderStyle = 0;
         img.borderStyle = 1;

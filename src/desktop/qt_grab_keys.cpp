@@ -142,13 +142,15 @@ QImage grabRoot24(x11::RootGrabber& grabber, const QRect& r) {
 void QtGrabber::pressPrintScreen(int typcapt) {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
+    // The whole screen is every monitor, in device pixels.
+    const PixelRect desktop = DesktopGeometry(qtMonitors(), 15).desktop();
     if (void* display = x11Display()) {
         // Root coordinates are device pixels.
         QRect r;
         if (typcapt == 0) {
-            const qreal dpr = screen->devicePixelRatio() > 0 ? screen->devicePixelRatio() : 1.0;
-            const QRect g = screen->geometry();
-            r = QRect(qRound(g.x() * dpr), qRound(g.y() * dpr), qRound(g.width() * dpr), qRound(g.height() * dpr));
+            const x11::Rect root = x11::rootArea(display);
+            r = QRect(0, 0, root.width, root.height);
+            if (!desktop.empty()) r &= QRect(desktop.x, desktop.y, desktop.width, desktop.height);
         } else {
             const auto frame = x11::activeFrame(display);
             if (!frame) return;
@@ -164,7 +166,12 @@ void QtGrabber::pressPrintScreen(int typcapt) {
     }
     QPixmap shot;
     if (typcapt == 0) {
-        shot = screen->grabWindow(0);
+        // Qt takes the rectangle in the primary's own units, from its place.
+        const qreal dpr = screen->devicePixelRatio() > 0 ? screen->devicePixelRatio() : 1.0;
+        const QRect g = screen->geometry();
+        shot = desktop.empty() ? screen->grabWindow(0)
+                               : screen->grabWindow(0, qRound((desktop.x - g.x()) / dpr), qRound((desktop.y - g.y()) / dpr),
+                                                    qRound(desktop.width / dpr), qRound(desktop.height / dpr));
     } else {
         const auto frame = x11::activeFrame(x11Display());
         if (!frame) return;

@@ -65,6 +65,24 @@ int QtScreen::heightPixels() const {
     return s ? s->geometry().height() : 0;
 }
 
+std::vector<Monitor> qtMonitors() {
+    std::vector<Monitor> out;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    for (const QScreen* s : QGuiApplication::screens()) {
+        const qreal dpr = s->devicePixelRatio() > 0 ? s->devicePixelRatio() : 1.0;
+        const QRect g = s->geometry();
+        // Qt keeps a screen's place and divides its size by its scale.
+        const auto device = [&](const QRect& r) {
+            return PixelRect{g.x() + qRound((r.x() - g.x()) * dpr), g.y() + qRound((r.y() - g.y()) * dpr),
+                             qRound(r.width() * dpr), qRound(r.height() * dpr)};
+        };
+        out.push_back(Monitor{device(g), device(s->availableGeometry()), dpr, s == primary});
+    }
+    return out;
+}
+
+std::vector<Monitor> QtScreen::monitors() const { return qtMonitors(); }
+
 int QtScreen::textWidthTwips(const std::string& text, const std::string& fontName, double fontSize) const {
     QFont f = QApplication::font();
     if (!fontName.empty()) f.setFamily(qs(fontName));

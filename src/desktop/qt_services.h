@@ -28,6 +28,7 @@ public:
     int twipsPerPixelX() const override { return tppX_; }
     int twipsPerPixelY() const override { return tppY_; }
     int textWidthTwips(const std::string& text, const std::string& fontName, double fontSize) const override;
+    std::vector<Monitor> monitors() const override;
 
 private:
     int tppX_ = 15, tppY_ = 15;
@@ -155,6 +156,9 @@ public:
     bool settingsBesideProgram() const override;
     std::string recoveryFolder() const override;
 };
+
+// Qt's screens as monitors in device pixels.
+std::vector<Monitor> qtMonitors();
 
 // Qt's Xlib display when the program runs on X11 (xcb), else null.
 void* x11Display();

@@ -245,6 +245,11 @@ void QtRenderer::Impl::applyControl(WindowView& v, ControlView& cv, Control& c) 
             s.picture = c.picture.identity();
             repaint = true;
         }
+        if (fresh || s.devicePixels != c.devicePixels) {
+            surface->devicePixels = c.devicePixels;
+            s.devicePixels = c.devicePixels;
+            repaint = true;
+        }
         if (fresh || s.borderStyle != c.borderStyle || s.borderColor != c.borderColor || s.backColor != c.backColor ||
             s.foreColor != c.foreColor) {
             surface->borderStyle = c.borderStyle;

@@ -65,6 +65,7 @@ struct Shown {
     std::string caption, tooltip, fontName;
     double fontSize = 0;
     const void* picture = nullptr;
+    bool devicePixels = false;
     const void* cursorPicture = nullptr;
     int borderStyle = -1;
     std::uint32_t borderColor = 0, backColor = 0, foreColor = 0;
@@ -124,6 +125,8 @@ struct WindowView {
 
     bool flagsKnown = false;
     bool dialog = false, showInTaskbar = true, ownedByMain = false, frameless = false;
+    bool overDesktop = false;     // shown without its frame over every monitor
+    bool frameReturning = false;  // left that, its frame not back yet
 
     // The bounds last applied (or read back), in twips, and the frame
     // margins they were applied with.
@@ -146,8 +149,9 @@ struct WindowView {
 };
 
 struct QtRenderer::Impl {
-    explicit Impl(const IScreen& screen) : tppX(screen.twipsPerPixelX()), tppY(screen.twipsPerPixelY()) {}
+    explicit Impl(const IScreen& s) : screen(s), tppX(s.twipsPerPixelX()), tppY(s.twipsPerPixelY()) {}
 
+    const IScreen& screen;
     int tppX, tppY;
     // Context of every deferred call: they die with the renderer.
     QObject anchor;
@@ -188,6 +192,12 @@ struct QtRenderer::Impl {
 
     int pxX(double twips) const { return static_cast<int>(std::lround(twips / tppX)); }
     int pxY(double twips) const { return static_cast<int>(std::lround(twips / tppY)); }
+    // Where the layout's twips start on the desktop: the primary monitor's
+    // top left, in Qt's coordinates.
+    QPoint origin() const;
+    // The frozen screen's window: every monitor, in Qt's coordinates.
+    QRect overDesktopRect() const;
+    static bool coversDesktop(const Window& w) { return w.overDesktop && w.state == WindowState::Maximized; }
 
     WindowView* viewOf(const Window* w) const {
         for (auto& v : windows)
@@ -257,6 +267,8 @@ struct QtRenderer::Impl {
     void syncWindow(WindowView& v);
     void applyRaises();
     void hideNow(WindowView& v);
+    void enterOverDesktop(WindowView& v);
+    void leaveOverDesktop(WindowView& v);
     void createTop(WindowView& v);
     void applyFlags(WindowView& v);
     void syncControls(WindowView& v);
@@ -336,6 +348,7 @@ public:
     // What the sync hands over.
     QImage picture;  // wraps the model's Bitmap, no copy
     const void* pictureId = nullptr;
+    bool devicePixels = false;  // a picture box's picture drawn 1:1 in device pixels
     QString text;
     int borderStyle = 0;
     QColor borderColor = Qt::black, backColor, foreColor;

@@ -187,9 +187,13 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
             const int in = inset();
             const QRect inside = rect().adjusted(in, in, -in, -in);
             if (!picture.isNull()) {
-                // 1:1 at the top left; only the exposed part is copied.
-                const QRect target = e->rect().intersected(inside).intersected(QRect(QPoint(in, in), picture.size()));
+                // 1:1 at the top left, in device pixels for what the screen
+                // gave; only the exposed part is copied.
+                const qreal k = devicePixels ? devicePixelRatioF() : 1.0;
+                const QRectF shown(QPointF(in, in), QSizeF(picture.size()) / k);
+                const QRectF target = QRectF(e->rect().intersected(inside)).intersected(shown);
                 if (!target.isEmpty()) {
+                    const QRectF source((target.topLeft() - QPointF(in, in)) * k, target.size() * k);
                     // A 24-bit capture is converted as it is drawn: a picture
                     // painted again (a selection dragged over it) is converted
                     // once for all instead, unless that copy would be huge.
@@ -197,9 +201,9 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
                         fitsDisplayCopy(picture.size()))
                         display_ = QPixmap::fromImage(picture);
                     if (!display_.isNull())
-                        p.drawPixmap(target, display_, target.translated(-in, -in));
+                        p.drawPixmap(target, display_, source);
                     else
-                        p.drawImage(target, picture, target.translated(-in, -in));
+                        p.drawImage(target, picture, source);
                 }
             }
             if (borderStyle == 1) qDrawWinPanel(&p, rect(), palette(), true);

@@ -8,7 +8,9 @@
 #include <algorithm>
 
 #include "desktop/qt_image.h"
+#include "desktop/qt_services.h"
 #include "desktop/renderer_impl.h"
+#include "desktop/x11.h"
 
 namespace vis {
 
@@ -30,6 +32,16 @@ QMargins frameMarginsOf(const QWidget* top) {
 }
 
 }  // namespace
+
+QPoint QtRenderer::Impl::origin() const {
+    const DesktopGeometry g = screen.geometry();
+    return {g.originX(), g.originY()};
+}
+
+QRect QtRenderer::Impl::overDesktopRect() const {
+    const TwipRect r = screen.geometry().frozenScreen();
+    return QRect(origin() + QPoint(pxX(r.left), pxY(r.top)), QSize(pxX(r.width), pxY(r.height)));
+}
 
 void QtRenderer::Impl::syncAll() {
     // Ending: nothing may come back on the screen.
@@ -200,8 +212,15 @@ void QtRenderer::Impl::applyGeometry(WindowView& v) {
     } else if (v.top->size() != client) {
         v.top->resize(client);
     }
-    const QPoint at(pxX(w.left), pxY(w.top));
-    if (v.top->frameGeometry().topLeft() != at) v.top->move(at);
+    const QPoint at = origin() + QPoint(pxX(w.left), pxY(w.top));
+    if (v.frameReturning || (!v.top->isVisible() && !m.isNull())) {
+        // About to be shown, or just left its frameless state: Qt may not know
+        // the frame yet and would put the inside where the frame goes. The
+        // inside is placed where the frame the window has leaves it.
+        v.top->setGeometry(QRect(at + QPoint(m.left(), m.top()), client));
+    } else if (v.top->frameGeometry().topLeft() != at) {
+        v.top->move(at);
+    }
     v.left = w.left;
     v.top_ = w.top;
     v.width = w.width;
@@ -212,6 +231,8 @@ void QtRenderer::Impl::applyGeometry(WindowView& v) {
 
 void QtRenderer::Impl::applyShowState(WindowView& v) {
     Window& w = *v.model;
+    // Leaving the frozen screen: the window takes its frame back.
+    if (v.overDesktop && !coversDesktop(w)) leaveOverDesktop(v);
     bool boundsChanged =
         !v.boundsKnown || v.left != w.left || v.top_ != w.top || v.width != w.width || v.height != w.height;
     const bool actuallyNormal = stateOf(v.top->windowState()) == WindowState::Normal;
@@ -238,12 +259,16 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
                 if (reshown && actuallyNormal) applyGeometry(v);
                 v.top->showNormal();
                 if (!actuallyNormal || (boundsChanged && !reshown)) applyGeometry(v);
+                v.frameReturning = false;
                 break;
             case WindowState::Minimized:
                 v.top->showMinimized();
                 break;
             case WindowState::Maximized:
-                v.top->showMaximized();
+                if (coversDesktop(w))
+                    enterOverDesktop(v);
+                else
+                    v.top->showMaximized();
                 break;
         }
         v.shownVisible = true;
@@ -263,8 +288,35 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
     }
 }
 
+// The frame goes and comes back through the native window's own flags:
+// the widget's would make the window anew, under another id. Staying above
+// the desktop's panels is asked of the window manager directly, for the
+// same reason (Qt makes a window anew when that flag changes).
+void QtRenderer::Impl::enterOverDesktop(WindowView& v) {
+    v.top->winId();
+    QWindow* handle = v.top->windowHandle();
+    if (!handle) return;
+    handle->setFlags(v.top->windowFlags() | Qt::FramelessWindowHint);
+    v.top->setGeometry(overDesktopRect());
+    v.top->showNormal();
+    x11::keepAbove(x11Display(), static_cast<unsigned long>(v.top->winId()), true);
+    v.overDesktop = true;
+}
+
+void QtRenderer::Impl::leaveOverDesktop(WindowView& v) {
+    v.overDesktop = false;
+    QWindow* handle = v.top->windowHandle();
+    if (!handle) return;
+    x11::keepAbove(x11Display(), static_cast<unsigned long>(v.top->winId()), false);
+    // The frame asked for in so many words: a window manager may not notice
+    // that the request for none was merely withdrawn.
+    handle->setFlags(v.top->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    v.frameReturning = true;
+}
+
 void QtRenderer::Impl::hideNow(WindowView& v) {
     Window& w = *v.model;
+    if (v.overDesktop) leaveOverDesktop(v);
     if (v.top->isVisible()) {
         if (v.top->internalWinId() && justHidden.size() < 64)
             justHidden.push_back(static_cast<unsigned long>(v.top->internalWinId()));
@@ -325,6 +377,10 @@ void QtRenderer::Impl::reconcile(Window* w) {
     }
     WindowView* v = viewOf(w);
     if (!v || !v->top || !v->top->isVisible() || !v->shownVisible) return;
+    // Over the desktop, the window is where the program put it: nothing of
+    // the user's to read back.
+    if (coversDesktop(*w)) return;
+    const QPoint o = origin();
     bool changed = false;
     const WindowState actual = stateOf(v->top->windowState());
     if (actual != v->shownState) {
@@ -342,11 +398,11 @@ void QtRenderer::Impl::reconcile(Window* w) {
         } else if (v->shownAt.isValid() && v->shownAt.elapsed() < kSettleMs) {
             // Just shown: the window manager is still framing the window, and
             // what Qt reports is no move of the user's. The model's place holds.
-            const QRect f = v->top->frameGeometry();
+            const QRect f = v->top->frameGeometry().translated(-o);
             if (f.x() != pxX(v->left) || f.y() != pxY(v->top_)) applyGeometry(*v);
             scheduleReconcile(w);
         } else {
-            const QRect f = v->top->frameGeometry();
+            const QRect f = v->top->frameGeometry().translated(-o);
             if (f.x() != pxX(v->left)) w->left = v->left = f.x() * tppX;
             if (f.y() != pxY(v->top_)) w->top = v->top_ = f.y() * tppY;
             if (f.width() != pxX(v->width)) {

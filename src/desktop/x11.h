@@ -52,6 +52,9 @@ private:
 // through shared memory "succeeds" with black). Asked once, at start-up.
 bool rootReadable(void* display);
 
+// The root window's whole area: every monitor of the display.
+Rect rootArea(void* display);
+
 // One grab with a band of its own.
 bool grabBgr24(void* display, const Rect& r, unsigned char* dst, std::size_t stride);
 
@@ -112,6 +115,10 @@ private:
     std::array<bool, 256> heldBefore_{};  // at the last read
     std::array<bool, 256> pressed_{};     // since the last read
 };
+
+// Asks the window manager to keep a mapped window above the others, the
+// desktop's panels included, or no longer to.
+void keepAbove(void* display, unsigned long window, bool above);
 
 // Waits until the server has handled every request sent so far (a window
 // hidden before a grab is then really gone from the screen).

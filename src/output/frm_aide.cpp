@@ -43,9 +43,21 @@ void FrmAide::build() {
     // Without its file the window still opens, blank, and closes on a click.
     const auto path = std::filesystem::path(app.platform.paths.programFolder()) / d.file;
     const auto b = readBmp(path.string());
-    picture->picture = b ? *b : Bitmap::filled(400, 300, rgb(255, 255, 255));
-    picture->width = picture->picture.width() * app.platform.screen.twipsPerPixelX();
-    picture->height = picture->picture.height() * app.platform.screen.twipsPerPixelY();
+    Bitmap help = b ? *b : Bitmap::filled(400, 300, rgb(255, 255, 255));
+    const int tx = app.platform.screen.twipsPerPixelX();
+    const int ty = app.platform.screen.twipsPerPixelY();
+    // On a screen too small for it the help is shown whole, reduced, rather
+    // than cut off: the window (100 wider, 400 higher) fits the work area.
+    const DesktopGeometry geo = app.platform.screen.geometry();
+    const TwipRect work = geo.workAreaOf(geo.primary());
+    const double f = std::min({1.0, (work.width - 100.0) / (help.width() * tx),
+                               (work.height - 400.0) / (help.height() * ty)});
+    if (f > 0 && f < 1)
+        help = help.scaled(std::max(1, static_cast<int>(help.width() * f)),
+                           std::max(1, static_cast<int>(help.height() * f)));
+    picture->picture = help;
+    picture->width = help.width() * tx;
+    picture->height = help.height() * ty;
     picture->onClick = [this] { unload(); };
 }
 
@@ -55,8 +67,10 @@ void FrmAide::formLoad() {
     width = picture->width + 100;
     caption = std::string(d.caption);
     picture->tooltip = std::string(txt::kHelpTip);
-    left = std::max(0, (app.platform.screen.widthTwips() - width) / 2);
-    top = std::max(0, (app.platform.screen.heightTwips() - height) / 2);
+    const TwipRect r = app.platform.screen.geometry().keptInside(
+        {(app.platform.screen.widthTwips() - width) / 2, (app.platform.screen.heightTwips() - height) / 2, width, height});
+    left = r.left;
+    top = r.top;
 }
 
 void FrmAide::montrer() {

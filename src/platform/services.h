@@ -8,8 +8,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/bitmap.h"
+#include "platform/desktop_geometry.h"
 #include "platform/view.h"
 
 namespace vis {
@@ -27,9 +29,16 @@ public:
 
     // Height left to windows by the desktop's panels.
     virtual int workAreaHeightPixels() const { return heightPixels(); }
+    // Every monitor of the desktop. By default the one screen above, at
+    // scale 1, the primary.
+    virtual std::vector<Monitor> monitors() const {
+        return {Monitor{{0, 0, widthPixels(), heightPixels()}, {0, 0, widthPixels(), workAreaHeightPixels()}, 1.0, true}};
+    }
 
+    // The screen (the primary monitor) in the layout's twips.
     int widthTwips() const { return widthPixels() * twipsPerPixelX(); }
     int heightTwips() const { return heightPixels() * twipsPerPixelY(); }
+    DesktopGeometry geometry() const { return DesktopGeometry(monitors(), twipsPerPixelX()); }
 };
 
 class IClipboard {

@@ -52,6 +52,7 @@ struct Control {
     std::string caption;  // label, check box, button caption; text box text
     std::string tooltip;
     Bitmap picture;       // picture box: drawn 1:1 at the top left; image: stretched
+    bool devicePixels = false;  // picture box: one picture pixel per device pixel, as the screen gave it
     int borderStyle = 0;  // 0 flat, 1 single line
     std::uint32_t borderColor = kBlack;
     std::uint32_t backColor = 0;  // 0 = the toolkit's default
@@ -140,6 +141,9 @@ public:
     Bitmap icon;
     bool dialog = false;       // fixed frame, no minimise box
     bool frameless = false;    // no frame and no title bar at all
+    // While maximised, shown without a frame over every monitor (the frozen
+    // screen) instead of filling one.
+    bool overDesktop = false;
     bool ownedByMain = false;  // stays above the main window
     bool showInTaskbar = true;
     bool modal = false;  // set by the front end while shown modally

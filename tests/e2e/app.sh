@@ -53,11 +53,15 @@ wait_for_title() {
     return 1
 }
 
-# is_maximised ID: the window manager has the window maximised both ways.
+# is_maximised ID: the window manager has the window maximised both ways, or
+# the window covers the whole screen (the frozen screen, over every monitor).
 is_maximised() {
-    local state
+    local state geometry
     state=$(xprop -id "$1" _NET_WM_STATE 2>/dev/null)
-    [[ $state == *_NET_WM_STATE_MAXIMIZED_VERT* && $state == *_NET_WM_STATE_MAXIMIZED_HORZ* ]]
+    [[ $state == *_NET_WM_STATE_MAXIMIZED_VERT* && $state == *_NET_WM_STATE_MAXIMIZED_HORZ* ]] && return 0
+    geometry=$(xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+        /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x "," y "," w "x" h}')
+    [[ $geometry == "0,0,$(xdpyinfo | awk '/dimensions:/ {print $2}')" ]]
 }
 
 # wait_until_maximised ID TIMEOUT: the window manager has finished maximising.
@@ -181,8 +185,10 @@ wait_count() {
 }
 
 # Toolbar button k is 405 twips (27 pixels) right of button k-1, 20 twips
-# below the menu bar, which is 20 pixels high under this font and theme.
-TOOLBAR_Y=34
+# below the menu bar, which is 20 pixels high under this font and theme;
+# all twice as far at QT_SCALE_FACTOR=2.
+SCALE=${QT_SCALE_FACTOR:-1}
+TOOLBAR_Y=$((34 * SCALE))
 
 # click_button K: activates the main window, as a user clicks its title (the
 # collection window may lie over the first buttons), and clicks toolbar
@@ -194,7 +200,7 @@ click_button() {
     frame=$(frame_of "$MAIN_WIN")
     for _ in 1 2 3 4 5; do
         xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || xdotool windowraise "$MAIN_WIN"
-        xdotool mousemove --window "$MAIN_WIN" $((27 * $1 + 14)) "$TOOLBAR_Y"
+        xdotool mousemove --window "$MAIN_WIN" $(((27 * $1 + 14) * SCALE)) "$TOOLBAR_Y"
         sleep 0.2
         under=$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p')
         if [[ $under == "$frame" ]]; then

@@ -23,10 +23,12 @@ trap cleanup EXIT
 
 # VIS_XVFB_ARGS: more options for the server (word-split). The server picks a
 # free display number itself and writes it to the pipe: scripts running side
-# by side never race for one.
+# by side never race for one. A script may ask for its own screen size with a
+# line "# xvfb-screen: WIDTHxHEIGHTxDEPTH".
+screen=${VIS_XVFB_SCREEN:-$(sed -n 's/^# xvfb-screen: *//p' "$script" | head -n 1)}
 exec {fd}<> <(:)
 # shellcheck disable=SC2086
-Xvfb -displayfd "$fd" -screen 0 ${VIS_XVFB_SCREEN:-1280x800x24} -nolisten tcp -noreset ${VIS_XVFB_ARGS:-} >"$VIS_TMP/xvfb.log" 2>&1 &
+Xvfb -displayfd "$fd" -screen 0 ${screen:-1280x800x24} -nolisten tcp -noreset ${VIS_XVFB_ARGS:-} >"$VIS_TMP/xvfb.log" 2>&1 &
 pids+=($!)
 display=
 read -r -t 20 -u "$fd" display

@@ -28,7 +28,8 @@ entry=$prefix/share/applications/$id.desktop
 report=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $report"
 # Hints are advice (two main categories are meant); warnings are not accepted.
 ! grep -Eq ': (warning|error):' <<<"$report" || fail "desktop-file-validate: $report"
-for line in 'Exec=vistrelle' "Icon=$id" 'Categories=Graphics;Utility;'; do
+for line in 'Exec=vistrelle' "Icon=$id" 'Categories=Graphics;Utility;' 'Actions=region;screen;window;repeat;' \
+    'Exec=vistrelle --region' 'Exec=vistrelle --screen' 'Exec=vistrelle --window' 'Exec=vistrelle --repeat'; do
     grep -qxF "$line" "$entry" || fail "no '$line' in the desktop entry"
 done
 

@@ -147,15 +147,21 @@ TEST_F(GrabTest, WaitEndsAfterTheDelayAcrossMidnight) {
     EXPECT_LT(sim.clock.now - t0, 1.2);
 }
 
-TEST_F(GrabTest, FrozenScreenFillsTheMaximisedWindow) {
+TEST_F(GrabTest, FrozenScreenCoversTheWholeDesktop) {
     main().bouton_Click(0);
     FrmMain& m = main();
     EXPECT_EQ(m.state, WindowState::Maximized);
+    EXPECT_TRUE(m.coversDesktop());
     EXPECT_EQ(m.caption, txt::kTitleSelect);
-    EXPECT_EQ(m.Picture1->width, 1024 * 15 - 80);
-    EXPECT_EQ(m.Picture1->height, 768 * 15 - 600);
-    EXPECT_EQ(m.Picture1->left, 25);
-    EXPECT_EQ(m.Picture1->top, 25);
+    // All of the screen, the picture 1:1 over it: any place can be selected.
+    EXPECT_EQ(m.Picture1->width, 1024 * 15);
+    EXPECT_EQ(m.Picture1->height, 768 * 15);
+    EXPECT_EQ(m.Picture1->left, 0);
+    EXPECT_EQ(m.Picture1->top, 0);
+    EXPECT_TRUE(m.Picture1->devicePixels);
+    // Activated, it stays so.
+    m.Form_Activate();
+    EXPECT_EQ(std::make_tuple(m.Picture1->left, m.Picture1->top, m.Picture1->width), std::make_tuple(0, 0, 1024 * 15));
     EXPECT_TRUE(m.Picture1->visible);
     EXPECT_EQ(m.Picture1->cursor, CursorKind::Custom);
     EXPECT_EQ(m.Picture1->hotSpotX, 15);

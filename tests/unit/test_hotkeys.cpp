@@ -92,6 +92,31 @@ TEST_F(HotKeyTest, TapDuringACaptureWaitsForItAndTheOptionsDialogGoesFirst) {
     EXPECT_EQ(g().nbCaptures, 3);
 }
 
+TEST_F(HotKeyTest, CommandFromOutsideWaitsForTheSettingsThenActsAsItsHotKey) {
+    FrmMain& m = main();
+    // Not up yet: the settings and the keys' poll come on the first tick of
+    // the start hint.
+    m.Timerclav->enabled = false;
+    m.externalCommand(1);
+    sim.windows.advance(0.5);
+    EXPECT_EQ(grabs(), 0u);
+    m.Timerclav->enabled = true;
+    m.mnuoptions_Click();
+    sim.windows.advance(0.15);
+    EXPECT_FALSE(prog->optionsLoaded()) << "the dialog goes first, as for a hot key";
+    EXPECT_EQ(std::make_tuple(g().nbCaptures, m.typeCapture), std::make_tuple(1, 'e'));
+    EXPECT_FALSE(m.commandTimer->enabled);
+
+    // The latest of two requests is served, once.
+    m.externalCommand(10);
+    m.externalCommand(2);
+    sim.windows.advance(0.5);
+    EXPECT_EQ(std::make_tuple(g().nbCaptures, m.typeCapture), std::make_tuple(2, 'f'));
+    m.externalCommand(0);
+    sim.windows.advance(0.15);
+    EXPECT_TRUE(m.selectionPossible());
+}
+
 class PeriodicTest : public HotKeyTest {
 protected:
     void tick() { main().TimPeriod_Timer(); }

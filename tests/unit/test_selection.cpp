@@ -106,8 +106,9 @@ TEST_F(SelectionTest, MouseUpFitsTheWindowAndFilesTheCrop) {
     EXPECT_TRUE(m.visible);
     EXPECT_EQ(m.hauteurCapture, 4600);
     EXPECT_EQ(m.largeurCapture, 7600);
-    EXPECT_EQ(m.hauteurPleinEcran, 768 * 15 - 600);
-    EXPECT_EQ(m.largeurPleinEcran, 1024 * 15 - 80);
+    EXPECT_EQ(m.hauteurPleinEcran, 768 * 15);
+    EXPECT_EQ(m.largeurPleinEcran, 1024 * 15);
+    EXPECT_FALSE(m.coversDesktop());
     EXPECT_EQ(m.height, 4600 + 1430);
     EXPECT_EQ(m.width, 7630 + 180);
     EXPECT_EQ(m.left, 1024 * 15 - m.width);
@@ -195,11 +196,15 @@ TEST_F(SelectionTest, ReleaseInTrayModeHidesTheWindowsAgain) {
 TEST_F(SelectionTest, WholeScreenOn1024x768) {
     main().bouton_Click(1);
     FrmMain& m = main();
-    EXPECT_EQ(m.ImgTtscreen->width, 13964);
-    EXPECT_EQ(m.ImgTtscreen->height, 10473);
-    EXPECT_EQ(m.width, 14144);
-    EXPECT_EQ(m.height, 11873);
-    EXPECT_EQ(m.left, 15360 - 14144);
+    // The screen / 1.1 (13964 x 10473) would make the window 11873 high on an
+    // 11520 screen: the picture shrinks, keeping its proportions, until the
+    // window fits.
+    EXPECT_EQ(m.ImgTtscreen->width, 13493);
+    EXPECT_EQ(m.ImgTtscreen->height, 11520 - 1400);
+    EXPECT_EQ(m.width, 13493 + 180);
+    EXPECT_EQ(m.height, 11520);
+    EXPECT_EQ(m.left, 15360 - 13673);
+    EXPECT_EQ(m.top, 0);
     EXPECT_TRUE(m.ImgTtscreen->visible);
     EXPECT_TRUE(m.ImgTtscreen->picture.sameAs(sim.screenPicture));
     EXPECT_FALSE(m.Picture2->visible);
@@ -251,8 +256,8 @@ TEST_F(SelectionTest, FoldAndUnfoldAfterAWholeScreenCapture) {
     EXPECT_EQ(m.imageAffichee, "image");
     m.bouton_Click(14);
     EXPECT_FALSE(m.modeBarre);
-    EXPECT_EQ(m.width, 14144);
-    EXPECT_EQ(m.height, 11873);
+    EXPECT_EQ(m.width, 13673);
+    EXPECT_EQ(m.height, 11520);
     EXPECT_TRUE(m.ImgTtscreen->visible);
     // No current capture: nothing, even in bar mode.
     m.bouton_Click(14);
@@ -353,8 +358,8 @@ TEST_F(LargeScreenTest, FourKScreenKeepsItsSizes) {
     EXPECT_EQ(g().largeurImage[0], 52364);
     EXPECT_EQ(liste().Image1[1]->picture.width(), 3840);
     captureRegion(1500, 1500, 1500 + 45000, 1500 + 30000);
-    EXPECT_EQ(m.largeurPleinEcran, 57600 - 80);
-    EXPECT_EQ(m.hauteurPleinEcran, 32400 - 600);
+    EXPECT_EQ(m.largeurPleinEcran, 57600);
+    EXPECT_EQ(m.hauteurPleinEcran, 32400);
     EXPECT_EQ(liste().Lbldim[2]->caption, "02/  45000 x 30000");
     EXPECT_EQ(liste().Image1[2]->picture.width(), 3000);
     EXPECT_EQ(liste().Image1[2]->picture.pixel(2999, 1999), screenPixel(3099, 2099));
