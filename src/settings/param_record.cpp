@@ -15,8 +15,10 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr int kMaxIntervalSeconds = 65;
 
-// The character at a 1-based position of the record.
-std::string at(const std::string& record, std::size_t pos, std::size_t n = 1) { return midChars(record, pos - 1, n); }
+// The text put in its place, cut or blank-padded to the field's length.
+void setField(std::string& record, RecordField f, const std::string& text) {
+    record = leftChars(record, f.pos - 1) + padRight(text, f.len) + midChars(record, f.pos - 1 + f.len);
+}
 
 // A lone digit reads as its value, anything else as 0.
 int digitValue(const std::string& c) { return c.size() == 1 && c[0] >= '0' && c[0] <= '9' ? c[0] - '0' : 0; }
@@ -72,7 +74,7 @@ bool prefixLeavesFolder(const std::string& prefix) {
 // hand keeps loading, and without a separator neither "." nor ".." can lead
 // out of the folder.
 std::string storedPrefix(const std::string& record) {
-    std::string p = at(record, 111, 4);
+    std::string p = fieldText(record, field::prefixe);
     p.erase(std::remove_if(p.begin(), p.end(), isSeparator), p.end());
     return p;
 }
@@ -85,14 +87,16 @@ std::string withoutTrailingBlanks(std::string s) {
 ParamGlobals globalsFrom(const std::string& record) {
     ParamGlobals g;
     g.ligneParam = record;
-    g.qualiteJpg = digitValue(at(record, 110)) * 10;
-    g.inclureFenetres = digitValue(at(record, 109));
+    g.qualiteJpg = digitValue(fieldText(record, field::qualite)) * 10;
+    g.inclureFenetres = digitValue(fieldText(record, field::inclureFenetres));
     g.prefixe = storedPrefix(record);
-    g.toucheF = at(record, 115, 2);
+    g.toucheF = fieldText(record, field::touche);
     return g;
 }
 
 }  // namespace
+
+std::string fieldText(const std::string& record, RecordField f) { return midChars(record, f.pos - 1, f.len); }
 
 std::string defaultDirectory(const std::string& documentsFolder, const std::string& homeFolder) {
 #ifdef _WIN32
@@ -140,21 +144,22 @@ std::optional<ParamSettings> decodeRecord(const std::string& ligneParam) {
     OptionsControls& c = s.controls;
     // The box shows the folder alone: typing at its end must not land behind
     // the record's padding.
-    c.Text1 = withoutTrailingBlanks(at(record, 1, kDirectoryLength));
+    c.Text1 = withoutTrailingBlanks(fieldText(record, field::repertoire));
     for (std::size_t i = 0; i < 3; ++i) {
-        const std::string box = at(record, 107 + i);
+        const std::string box = fieldText(record, field::caseACocher[i]);
         if (box != "0" && box != "1" && box != "2") return std::nullopt;
         c.Check1[i] = box[0] - '0';
     }
-    c.Slider1 = digitValue(at(record, 110));
-    c.Slidtempo = digitValue(at(record, 117));
+    c.Slider1 = digitValue(fieldText(record, field::qualite));
+    c.Slidtempo = digitValue(fieldText(record, field::tempo));
     if (c.Slidtempo > 5) return std::nullopt;
-    c.Txtinterval = at(record, 105, 2);
+    // Only the interval's last two digits count; the timer cannot take more
+    // than 65 s.
+    c.Txtinterval = midChars(fieldText(record, field::intervalle), field::intervalle.len - 2);
     c.Txtpref = storedPrefix(record);
-    const std::string key = at(record, 115, 2);
-    c.Txttouche = key == "10" || key == "11" || key == "12" ? key : at(record, 115);
+    const std::string key = fieldText(record, field::touche);
+    c.Txttouche = key == "10" || key == "11" || key == "12" ? key : leftChars(key, 1);
 
-    // Only positions 105-106 count; the timer cannot take more than 65 s.
     const double seconds = lenientValue(c.Txtinterval);
     if (seconds > kMaxIntervalSeconds || seconds < 0) return std::nullopt;
 
@@ -217,13 +222,14 @@ std::optional<ParamGlobals> buildRecord(const OptionsControls& c) {
     const int slidtempo = std::clamp(c.Slidtempo, 0, 5);
     const std::string quality = std::to_string(c.Slider1);
 
-    std::string record = padRight(withoutTrailingBlanks(c.Text1), kDirectoryLength) + interval;
-    for (int box : c.Check1) record += box != 0 ? '1' : '0';
-    record += quality.back();
-    record += leftChars(c.Txtpref, 4);
-    record += padRight(c.Txttouche, 2);
-    record += static_cast<char>('0' + slidtempo);
-    record = padRight(record, kRecordLength);
+    std::string record(kRecordLength, ' ');
+    setField(record, field::repertoire, withoutTrailingBlanks(c.Text1));
+    setField(record, field::intervalle, interval);
+    for (std::size_t i = 0; i < 3; ++i) setField(record, field::caseACocher[i], c.Check1[i] != 0 ? "1" : "0");
+    setField(record, field::qualite, std::string(1, quality.back()));
+    setField(record, field::prefixe, c.Txtpref);
+    setField(record, field::touche, c.Txttouche);
+    setField(record, field::tempo, std::string(1, static_cast<char>('0' + slidtempo)));
 
     ParamGlobals g = globalsFrom(record);
     g.TimPeriodInterval = seconds * 1000;

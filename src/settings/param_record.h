@@ -17,7 +17,31 @@
 namespace vis {
 
 inline constexpr std::size_t kRecordLength = 120;
-inline constexpr std::size_t kDirectoryLength = 100;
+
+// A setting's place in the record: its first character (1-based) and its
+// length in characters. The reader and the writer both go by these.
+struct RecordField {
+    std::size_t pos;
+    std::size_t len;
+};
+namespace field {
+inline constexpr RecordField repertoire{1, 100};
+inline constexpr RecordField intervalle{101, 6};
+inline constexpr RecordField pasCent{107, 1};
+inline constexpr RecordField serieBmp{108, 1};
+inline constexpr RecordField inclureFenetres{109, 1};
+inline constexpr RecordField qualite{110, 1};
+inline constexpr RecordField prefixe{111, 4};
+inline constexpr RecordField touche{115, 2};
+inline constexpr RecordField tempo{117, 1};
+// The three check boxes, in the dialog's order.
+inline constexpr RecordField caseACocher[3] = {pasCent, serieBmp, inclureFenetres};
+}  // namespace field
+
+inline constexpr std::size_t kDirectoryLength = field::repertoire.len;
+
+// The field's characters in a record (fewer when the record is short).
+std::string fieldText(const std::string& record, RecordField f);
 // Positions 101-117 of the default record.
 inline constexpr char kDefaultSettings[] = "0200001007Capt111";
 inline constexpr char kWindowsDefaultDirectory[] = "C:\\Documents and settings\\Default User\\Mes documents";
