@@ -234,6 +234,7 @@ void FrmMain::Timlabdeb_Timer() {
     if (posLabdeb == 100) {
         app.options();
         chargtparam();
+        if (app.ending) return;
         Timerclav->enabled = true;
     }
     labdeb->left = 6000 - posLabdeb;

@@ -8,6 +8,7 @@
 #include "output/frm_aide.h"
 #include "output/frm_splash.h"
 #include "settings/options.h"
+#include "settings/param_record.h"
 
 namespace vis {
 
@@ -83,9 +84,16 @@ void Program::end(int code) {
     platform.windows.exitProgram(code);
 }
 
-bool Program::pasCent() { return options().Check1[0]->value == 1; }
+bool Program::pasCent() const { return fieldText(g.ligneParam, field::pasCent) == "1"; }
 // A greyed box (2) is not an unchecked one.
-bool Program::serieBmp() { return options().Check1[1]->value != 0; }
-std::string Program::repertoireText() { return options().Text1->caption; }
+bool Program::serieBmp() const {
+    const std::string box = fieldText(g.ligneParam, field::serieBmp);
+    return box == "1" || box == "2";
+}
+std::string Program::repertoireText() const {
+    std::string d = fieldText(g.ligneParam, field::repertoire);
+    d.erase(d.find_last_not_of(' ') + 1);
+    return d;
+}
 
 }  // namespace vis

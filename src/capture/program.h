@@ -84,10 +84,11 @@ public:
     bool ending = false;
     int exitCode = 0;
 
-    // The settings read live from the options dialog's controls.
-    bool pasCent();
-    bool serieBmp();
-    std::string repertoireText();
+    // Settings as the record in use holds them (what the options dialog's
+    // OK stored, not what its controls show meanwhile).
+    bool pasCent() const;
+    bool serieBmp() const;
+    std::string repertoireText() const;
 
 private:
     std::unique_ptr<FrmMain> main_;

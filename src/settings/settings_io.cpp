@@ -33,7 +33,9 @@ bool ecrireDefauts(Program& app, const fs::path& file) {
 void regenerer(Program& app, const fs::path& file) {
     auto& p = app.platform;
     if (!app.frmMain().capturesEnSurete()) return;
-    if (p.messages.show(kMsgParamEndommage, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes) {
+    const MsgResult reponse = p.messages.show(kMsgParamEndommage, MsgButtons::YesNo, MsgIcon::None);
+    if (app.ending) return;  // a signal ended it while the question was open
+    if (reponse == MsgResult::Yes) {
         if (!ecrireDefauts(app, file)) {
             p.messages.show(kMsgParamNonRestauresDebut + u8(file) + kMsgParamNonRestauresFin, MsgButtons::Ok,
                             MsgIcon::Exclamation);
@@ -80,6 +82,8 @@ void FrmMain::appliquerGlobals(const ParamGlobals& pg) {
 }
 
 void FrmMain::chargtparam() {
+    // Once the program ends over the file, nobody is asked about it again.
+    if (app.ending) return;
     const fs::path file = paramFile();
     ParamLoadResult r = loadParamFile(file);
     const bool premier = fichierParam_.empty();

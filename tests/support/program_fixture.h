@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "capture/fcam.h"
 #include "capture/frm_main.h"
 #include "capture/program.h"
@@ -32,16 +34,20 @@ protected:
     void start() {
         platform = std::make_unique<Platform>(sim.platform());
         prog = std::make_unique<Program>(*platform);
-        try {
-            prog->start();
-            // Let the start hint slide in and the settings load.
-            sim.windows.advance(2.0);
-        } catch (const ProgramExited&) {
-            // The program ended (a damaged settings file); exitCode tells.
-        }
+        prog->start();
+        // Let the start hint slide in and the settings load; a program that
+        // ended (a damaged settings file) runs nothing more, exitCode tells.
+        sim.windows.advance(2.0);
     }
 
     FrmMain& main() { return prog->frmMain(); }
+
+    // Options as the dialog's OK stores them.
+    void confirmOptions(const std::function<void(Options&)>& edit) {
+        Options& o = prog->options();
+        edit(o);
+        o.OKButton->onClick();
+    }
     Flistimages& liste() { return prog->flistimages(); }
     Globals& g() { return prog->g; }
 

@@ -85,16 +85,20 @@ void SimWindowSystem::processEvents() {
     ++processEventsCalls;
     p_.trace.push_back("events");
     const double until = p_.clock.now + eventStep;
-    activatePending();
-    fireDue(until);
+    if (!exitCode) {
+        activatePending();
+        fireDue(until);
+    }
     p_.clock.now = std::max(p_.clock.now, until);
 }
 
 void SimWindowSystem::wait(double seconds) {
     p_.trace.push_back("wait");
     const double until = p_.clock.now + seconds;
-    activatePending();
-    fireDue(until);
+    if (!exitCode) {
+        activatePending();
+        fireDue(until);
+    }
     p_.clock.now = std::max(p_.clock.now, until);
 }
 
@@ -111,12 +115,12 @@ void SimWindowSystem::activatePending() {
 
 void SimWindowSystem::advance(double seconds) {
     const double until = p_.clock.now + seconds;
-    fireDue(until);
+    if (!exitCode) fireDue(until);
     p_.clock.now = std::max(p_.clock.now, until);
 }
 
 void SimWindowSystem::fire(Timer& t) {
-    if (running_.count(&t) || !t.onTick) return;
+    if (exitCode || running_.count(&t) || !t.onTick) return;
     running_.insert(&t);
     auto tick = t.onTick;  // the handler may unload the window that owns the timer
     try {
@@ -155,6 +159,7 @@ void SimWindowSystem::fireDue(double until) {
 }
 
 void SimWindowSystem::runModal(Window& w) {
+    if (exitCode) return;
     modalShown.push_back(w.name);
     p_.trace.push_back("modal " + w.name);
     w.visible = true;
@@ -164,15 +169,18 @@ void SimWindowSystem::runModal(Window& w) {
 }
 
 void SimWindowSystem::popupMenu(Window&, MenuEntry& menu) {
+    if (exitCode) return;
     popupsShown.push_back(menu.name);
     p_.trace.push_back("popup " + menu.name);
     if (popupScript) popupScript(*attached.front(), menu);
 }
 
 void SimWindowSystem::exitProgram(int code) {
+    // As on the desktop: the first end counts, the call returns, and no
+    // handler runs afterwards; the code after it is the program's to stop.
+    if (exitCode) return;
     exitCode = code;
     p_.trace.push_back("exit " + std::to_string(code));
-    throw ProgramExited{code};
 }
 
 MsgResult SimMessages::show(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {

@@ -91,12 +91,6 @@ private:
     SimPlatform& p_;
 };
 
-// Thrown by the simulated exitProgram: the program ends at once, so nothing
-// after the call may run. Tests that expect the end catch it.
-struct ProgramExited {
-    int code = 0;
-};
-
 class SimWindowSystem : public IWindowSystem {
 public:
     explicit SimWindowSystem(SimPlatform& p) : p_(p) {}

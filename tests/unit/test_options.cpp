@@ -316,14 +316,18 @@ TEST_F(OptionsTest, BrowseTakesTheFolderOfTheChosenFile) {
     EXPECT_TRUE(main().TimPeriod->enabled);
 }
 
-TEST_F(OptionsTest, SelectionStepsFollowTheLiveCheckBox) {
+TEST_F(OptionsTest, SelectionStepsFollowWhatOkStoredNotACancelledEdit) {
     writeSettings(customRecord(sim.paths.documents));  // steps of 100 off
     start();
+    Options& o = opt();
+    o.Check1[0]->value = 1;
+    o.CdeAnnul->onClick();
     main().bouton_Click(0);
     main().Picture1_MouseDown({1, 0, 1000, 1000});
     main().Picture1_MouseMove({1, 0, 1250, 1180});
     EXPECT_EQ(main().rectsel->width, 250);
-    opt().Check1[0]->value = 1;
+    o.Check1[0]->value = 1;
+    o.OKButton->onClick();
     main().Picture1_MouseMove({1, 0, 1250, 1180});
     EXPECT_EQ(main().rectsel->width, 200);
 }

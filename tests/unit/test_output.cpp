@@ -44,7 +44,7 @@ protected:
 
 TEST_F(PrintTest, RegionUpTo10000TwipsAtItsOwnSizeWiderScaledUnderTheCaptionLine) {
     // Picture2 is the region plus 30 twips: 9970 dragged make 10000.
-    prog->options().Check1[0]->value = 0;  // any size, not steps of 100
+    confirmOptions([](Options& o) { o.Check1[0]->value = 0; });  // any size, not steps of 100
     captureRegion(100, 100, 10070, 6100);
     ASSERT_EQ(main().Picture2->width, 10000);
     const auto& own = printed();

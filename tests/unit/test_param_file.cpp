@@ -84,6 +84,14 @@ TEST_F(ParamFileTest, OrdinarySaveIsUnquotedAndLoadsTheSame) {
     ASSERT_TRUE(ordinary);
     ASSERT_TRUE(quoted);
     EXPECT_EQ(*ordinary.settings, *quoted.settings);
+#ifndef _WIN32
+    // A replaced file keeps the rights its user gave it, whatever the umask.
+    for (const auto mode : {fs::perms::owner_read | fs::perms::owner_write, fs::perms::all}) {
+        fs::permissions(file_, mode);
+        ASSERT_TRUE(saveParamFile(file_, record));
+        EXPECT_EQ(fs::status(file_).permissions(), mode);
+    }
+#endif
 }
 
 TEST_F(ParamFileTest, RegenerationReplacesADamagedFileOrAFolderInItsPlace) {

@@ -59,12 +59,8 @@ TEST_F(TrayTest, WithoutANotificationAreaTheWindowsAreMinimisedNotHidden) {
 class QuitTest : public ProgramTest {
 protected:
     int quit() {
-        try {
-            main().bouton_Click(12);
-        } catch (const ProgramExited& e) {
-            return e.code;
-        }
-        return -1;
+        main().bouton_Click(12);
+        return sim.windows.exitCode.value_or(-1);
     }
     std::size_t files() const {
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(sim.paths.documents), {}));
@@ -113,6 +109,19 @@ TEST_F(QuitTest, NoLeavesTheCapturesUnsaved) {
     EXPECT_EQ(files(), 0u);
 }
 
+TEST_F(QuitTest, SettingsThatEndTheProgramAskNothingMore) {
+    captureRegion(1500, 1500, 4500, 3000);
+    const auto param = std::filesystem::path(sim.paths.program) / "param.txt";
+    std::filesystem::remove(param);
+    std::filesystem::create_directories(param / "x");  // cannot be replaced: the regeneration question
+    sim.messages.answers = {MsgResult::No};
+    EXPECT_EQ(quit(), 0);
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_FALSE(g().sortieDemandee);
+    EXPECT_EQ(files(), 0u);
+}
+
 TEST_F(QuitTest, CloseBoxHidesAndTheSessionEndAsksOnlyWithCaptures) {
     captureRegion(1500, 1500, 4500, 3000);
     FrmMain& m = main();
@@ -146,12 +155,15 @@ TEST_F(QuitTest, CloseBoxHidesAndTheSessionEndAsksOnlyWithCaptures) {
     EXPECT_EQ(sim.messages.shown[0].title, "Vistrelle est encore actif !!!");
     EXPECT_EQ(sim.messages.shown[0].buttons, MsgButtons::OkCancel);
     sim.messages.answers = {MsgResult::Ok};
-    EXPECT_THROW(m.Form_QueryUnload(cancel, UnloadMode::SessionEnd), ProgramExited);
+    m.Form_QueryUnload(cancel, UnloadMode::SessionEnd);
+    EXPECT_FALSE(cancel);
+    EXPECT_EQ(sim.windows.exitCode, 0);
 }
 
 TEST_F(QuitTest, SessionEndWithoutCapturesEndsAtOnce) {
     bool cancel = false;
-    EXPECT_THROW(main().Form_QueryUnload(cancel, UnloadMode::SessionEnd), ProgramExited);
+    main().Form_QueryUnload(cancel, UnloadMode::SessionEnd);
+    EXPECT_EQ(sim.windows.exitCode, 0);
     EXPECT_TRUE(sim.messages.shown.empty());
 }
 

@@ -132,7 +132,7 @@ TEST_F(SavingTest, FirstSaveThenTheNextNameInTheSameFolder) {
 
 TEST_F(SavingTest, InitialFolderIsTheFirstSeventyCharactersOfTheSetting) {
     region();
-    prog->options().Text1->caption = std::string(75, 'd');
+    confirmOptions([](Options& o) { o.Text1->caption = std::string(75, 'd'); });
     main().Enregistrer();
     ASSERT_EQ(sim.dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(sim.dialogs.saveRequests[0].initialFolder, std::string(70, 'd'));
@@ -229,7 +229,7 @@ TEST_F(SavingTest, SaveAllWritesJpegUnderAutomaticNamesAndSkipsSavedOnes) {
 }
 
 TEST_F(SavingTest, SaveAllInBmpSeries) {
-    prog->options().Check1[1]->value = 1;
+    confirmOptions([](Options& o) { o.Check1[1]->value = 1; });
     main().bouton_Click(1);
     sim.clock.time = {14, 22, 32};
     bool ok = true;
@@ -242,7 +242,10 @@ TEST_F(SavingTest, SaveAllInBmpSeries) {
     EXPECT_EQ(b->pixel(1023, 767), screenPixel(1023, 767));
 
     // A greyed box (2 in param.txt) is not unchecked either.
-    prog->options().Check1[1]->value = 2;
+    std::string record = g().ligneParam;
+    record[107] = '2';
+    writeSettings(record);
+    main().chargtparam();
     region();
     main().EnregistrerTout(ok);
     EXPECT_EQ(filesIn(dir()), (std::vector<std::string>{"Capt-1422321.bmp", "Capt-1422322.bmp"}));

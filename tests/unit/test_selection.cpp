@@ -44,7 +44,7 @@ TEST_F(SelectionTest, FreeSizesWithoutStepsAndZeroBelowAStep) {
     EXPECT_EQ(m.rectsel->width, 0);
     EXPECT_EQ(m.rectsel->height, 500);
     EXPECT_EQ(m.Labtaille->caption, " 0 X 500 = ~ 0 K (bmp)");
-    prog->options().Check1[0]->value = 0;  // read live at each move
+    confirmOptions([](Options& o) { o.Check1[0]->value = 0; });  // read at each move
     m.Picture1_MouseMove({1, 0, 1250, 2180});
     EXPECT_EQ(m.rectsel->width, 250);
     EXPECT_EQ(m.rectsel->height, 180);
