@@ -228,6 +228,10 @@ private:
     void fermerSplash();
     Bitmap loadDataPicture(const std::string& file, int w, int h, std::uint32_t fallback);
     void cropInto(Control& target, double left, double top);
+    // The pointer's place kept on the frozen screen's picture.
+    MouseEvent surImageFigee(MouseEvent e) const;
+    // Ends a drag under way: its rectangle and label go with it.
+    void abandonnerSelection();
     void refreshCountAndCaption();
 
     std::array<Control*, kToolbarTiles> bouton_{};

@@ -61,6 +61,7 @@ void FrmMain::montrerListe() {
 void FrmMain::capturTTecran(int typcapt) {
     BusyScope busy(captureBusy_);
     auto& p = app.platform;
+    abandonnerSelection();
     fermerSplash();
     p.clipboard.clear();
     p.windows.processEvents();
@@ -115,6 +116,7 @@ void FrmMain::annulation() {
     show();
     app.platform.windows.processEvents();
     Labtaill2->visible = false;
+    Labtaille->visible = false;
     placeFrozenScreen();
     Picture1->visible = true;
     rectsel->visible = false;
@@ -144,6 +146,7 @@ void FrmMain::Rafraichir() {
     const Bitmap affichee = Picture2->picture;
     {
         BusyScope busy(captureBusy_);
+        abandonnerSelection();
         ImgTtscreen->visible = false;
         if (!modeBarre) Picture2->visible = true;
         Picture2->picture = {};

@@ -37,7 +37,7 @@ Bitmap thirtyTwoBits(const Bitmap& b) {
 }
 
 int SimScreen::textWidthTwips(const std::string& text, const std::string&, double) const {
-    return static_cast<int>(charCount(text)) * 6 * tpp;
+    return static_cast<int>(charCount(text)) * charPixels * tpp;
 }
 
 std::string SimClock::shortTime() const {

@@ -38,6 +38,7 @@ public:
     int twipsPerPixelY() const override { return tpp; }
     // 6 pixels a character: predictable layouts in tests.
     int textWidthTwips(const std::string& text, const std::string& fontName, double fontSize) const override;
+    int charPixels = 6;
     // Several monitors, or another density; empty: the one screen above.
     std::vector<Monitor> mons;
     std::vector<Monitor> monitors() const override { return mons.empty() ? IScreen::monitors() : mons; }
