@@ -194,7 +194,8 @@ public:
     // its proportions, where the window around it would leave the work area.
     void fitWholeScreen(double widthTw, double heightTw);
     // The saved marker shows whether the capture on display is saved; bar
-    // mode shows no capture, so no marker either.
+    // mode, an emptied window or the start strip show no capture, so no
+    // marker either.
     void marquerAffichee(bool sauvee);
     void majMarque();
 

@@ -117,7 +117,8 @@ TEST_F(SavingTest, NothingToSaveShowsNoDialog) {
     bool ok = true;
     main().EnregistrerTout(ok);
     EXPECT_TRUE(ok);
-    EXPECT_TRUE(main().pictsave->visible);
+    // No capture on display: nothing for the marker to mark.
+    EXPECT_FALSE(main().pictsave->visible);
     EXPECT_TRUE(filesIn(dir()).empty());
 }
 
@@ -144,6 +145,25 @@ TEST_F(SavingTest, FirstSaveThenTheNextNameInTheSameFolder) {
     EXPECT_EQ(sim.dialogs.saveRequests[1].initialFolder, sim.paths.documents);
     EXPECT_FALSE(mark(2).visible);
     EXPECT_EQ(filesIn(dir()), std::vector<std::string>{"Capture01.jpg"});
+}
+
+TEST_F(SavingTest, TheMarkerGoesWithTheCaptureOnDisplay) {
+    region();
+    region();
+    bool ok = true;
+    main().EnregistrerTout(ok);
+    ASSERT_TRUE(main().pictsave->visible);
+    // The shown capture deleted, the window folded to its toolbar: no marker,
+    // not even after another save-all.
+    liste().clickimage1(2);
+    main().bouton_Click(7);
+    EXPECT_FALSE(main().pictsave->visible);
+    main().EnregistrerTout(ok);
+    EXPECT_FALSE(main().pictsave->visible);
+    liste().clickimage1(1);
+    EXPECT_TRUE(main().pictsave->visible);
+    main().Supprimertout(false);
+    EXPECT_FALSE(main().pictsave->visible);
 }
 
 TEST_F(SavingTest, InitialFolderIsTheFirstSeventyCharactersOfTheSetting) {
