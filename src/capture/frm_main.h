@@ -224,8 +224,17 @@ private:
     // activation would keep it (captures exist and the program is awake).
     void montrerListe();
     bool fenetreBloquante();
+    // What stopped a grab besides an empty clipboard.
+    enum class Panne { Aucune, Memoire, Autre };
+    // Runs a step of a grab; what it throws (memory running out for a very
+    // large screen, above all) fails the grab instead of the handler.
+    template <class F>
+    Panne essayer(F&& f);
     // Tells the user why a grab brought nothing back.
-    void signalerEchec();
+    void signalerEchec(Panne panne = Panne::Aucune);
+    // The repeat's picture into Picture1, its sizes from the collection and
+    // the region cropped into Picture2.
+    void recadrerSurPrise(const Bitmap& prise);
     void fermerSplash();
     Bitmap loadDataPicture(const std::string& file, int w, int h, std::uint32_t fallback);
     void cropInto(Control& target, double left, double top);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <new>
 #include <random>
 
 #include "platform/format.h"
@@ -62,6 +63,7 @@ void SimGrabber::pressPrintScreen(int typcapt) {
         if (w->visible && w->state != WindowState::Minimized) r.visibleWindows.insert(w->name);
     grabs.push_back(r);
     p_.trace.push_back("printscreen " + std::to_string(typcapt));
+    if (outOfMemory) throw std::bad_alloc();
     if (failing) return;
     if (typcapt == 0)
         p_.clipboard.content = p_.screenPicture;

@@ -81,6 +81,7 @@ public:
     explicit SimGrabber(SimPlatform& p) : p_(p) {}
     void pressPrintScreen(int typcapt) override;
     bool failing = false;  // the key leaves nothing on the clipboard
+    bool outOfMemory = false;  // the grab throws std::bad_alloc
     GrabFailure failure = GrabFailure::Failed;  // and says this of it
     bool picksWindow = false;
     GrabFailure lastFailure() const override { return failure; }
