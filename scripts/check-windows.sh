@@ -9,10 +9,11 @@ cxx=${MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
 command -v "$cxx" >/dev/null || { echo "no $cxx" >&2; exit 1; }
 
 # The cross compiler has no system headers of the build machine; give it the
-# two header-only interfaces it needs, on their own.
+# header-only interfaces it needs, on their own.
 inc=$(mktemp -d)
 trap 'rm -rf "$inc"' EXIT
-cp /usr/include/turbojpeg.h "$inc/"
+cp /usr/include/turbojpeg.h /usr/include/zlib.h /usr/include/zconf.h "$inc/"
+cp /usr/include/png.h /usr/include/pngconf.h /usr/include/pnglibconf.h "$inc/"
 cp -r /usr/include/gtest "$inc/"
 
 status=0

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n qt6-l10n-tools libcanberra-dev
-  libturbojpeg0-dev libjpeg-turbo-progs libx11-dev libxext-dev libxtst-dev libxi-dev
+  libturbojpeg0-dev libjpeg-turbo-progs zlib1g-dev libpng-dev libx11-dev libxext-dev libxtst-dev libxi-dev
   libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix
   fonts-liberation fonts-liberation2

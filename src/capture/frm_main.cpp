@@ -412,7 +412,9 @@ void FrmMain::marquerAffichee(bool sauvee) {
     majMarque();
 }
 
-void FrmMain::majMarque() { pictsave->visible = captureAfficheeSauvee_ && !modeBarre; }
+void FrmMain::majMarque() {
+    pictsave->visible = captureAfficheeSauvee_ && !modeBarre && (Picture2->visible || ImgTtscreen->visible);
+}
 
 int FrmMain::largeurPour(int w) {
     const int b = bouton(0).width;

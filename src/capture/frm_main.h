@@ -194,7 +194,8 @@ public:
     // its proportions, where the window around it would leave the work area.
     void fitWholeScreen(double widthTw, double heightTw);
     // The saved marker shows whether the capture on display is saved; bar
-    // mode shows no capture, so no marker either.
+    // mode, an emptied window or the start strip show no capture, so no
+    // marker either.
     void marquerAffichee(bool sauvee);
     void majMarque();
 
@@ -223,11 +224,24 @@ private:
     // activation would keep it (captures exist and the program is awake).
     void montrerListe();
     bool fenetreBloquante();
+    // What stopped a grab besides an empty clipboard.
+    enum class Panne { Aucune, Memoire, Autre };
+    // Runs a step of a grab; what it throws (memory running out for a very
+    // large screen, above all) fails the grab instead of the handler.
+    template <class F>
+    Panne essayer(F&& f);
     // Tells the user why a grab brought nothing back.
-    void signalerEchec();
+    void signalerEchec(Panne panne = Panne::Aucune);
+    // The repeat's picture into Picture1, its sizes from the collection and
+    // the region cropped into Picture2.
+    void recadrerSurPrise(const Bitmap& prise);
     void fermerSplash();
     Bitmap loadDataPicture(const std::string& file, int w, int h, std::uint32_t fallback);
     void cropInto(Control& target, double left, double top);
+    // The pointer's place kept on the frozen screen's picture.
+    MouseEvent surImageFigee(MouseEvent e) const;
+    // Ends a drag under way: its rectangle and label go with it.
+    void abandonnerSelection();
     void refreshCountAndCaption();
 
     std::array<Control*, kToolbarTiles> bouton_{};

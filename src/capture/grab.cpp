@@ -3,6 +3,7 @@
 // repeat capture of the last region.
 
 #include <cmath>
+#include <new>
 
 #include "capture/fcam.h"
 #include "capture/frm_main.h"
@@ -61,6 +62,7 @@ void FrmMain::montrerListe() {
 void FrmMain::capturTTecran(int typcapt) {
     BusyScope busy(captureBusy_);
     auto& p = app.platform;
+    abandonnerSelection();
     fermerSplash();
     p.clipboard.clear();
     p.windows.processEvents();
@@ -71,28 +73,52 @@ void FrmMain::capturTTecran(int typcapt) {
         p.windows.processEvents();
     }
     captureEchouee = false;
-    attendre(app.g.tempo);
-    p.grabber.pressPrintScreen(typcapt);
-    p.windows.processEvents();
-    attendre(app.g.tempo);
+    Panne panne = essayer([&] {
+        attendre(app.g.tempo);
+        p.grabber.pressPrintScreen(typcapt);
+        p.windows.processEvents();
+        attendre(app.g.tempo);
+    });
     if (!fenetreBloquante()) {
         afficherMain();
         montrerListe();
     }
-    if (!p.clipboard.hasBitmap()) {
+    Bitmap prise;
+    if (panne == Panne::Aucune)
+        panne = essayer([&] {
+            if (p.clipboard.hasBitmap()) prise = p.clipboard.bitmap();
+        });
+    if (prise.isNull()) {
         captureEchouee = true;
-        signalerEchec();
+        signalerEchec(panne);
         return;
     }
     Picture1->visible = true;
-    Picture1->picture = p.clipboard.bitmap();
+    Picture1->picture = prise;
     p.windows.processEvents();
     p.windows.processEvents();
     Picture1->visible = true;
     labdeb->visible = false;
 }
 
-void FrmMain::signalerEchec() {
+template <class F>
+FrmMain::Panne FrmMain::essayer(F&& f) {
+    try {
+        f();
+        return Panne::Aucune;
+    } catch (const std::bad_alloc&) {
+        return Panne::Memoire;
+    } catch (const std::exception&) {
+        return Panne::Autre;
+    }
+}
+
+void FrmMain::signalerEchec(Panne panne) {
+    if (panne != Panne::Aucune) {
+        app.platform.messages.show(std::string(panne == Panne::Memoire ? txt::kOutOfMemory : txt::kGrabFailed),
+                                   MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
     // Whoever closed the desktop's own dialog knows why nothing came.
     const GrabFailure why = app.platform.grabber.lastFailure();
     if (why == GrabFailure::Cancelled) return;
@@ -115,6 +141,7 @@ void FrmMain::annulation() {
     show();
     app.platform.windows.processEvents();
     Labtaill2->visible = false;
+    Labtaille->visible = false;
     placeFrozenScreen();
     Picture1->visible = true;
     rectsel->visible = false;
@@ -142,8 +169,12 @@ void FrmMain::Rafraichir() {
     }
     auto& p = app.platform;
     const Bitmap affichee = Picture2->picture;
+    const Bitmap figee = Picture1->picture;
+    Panne panne = Panne::Aucune;
+    Bitmap prise;
     {
         BusyScope busy(captureBusy_);
+        abandonnerSelection();
         ImgTtscreen->visible = false;
         if (!modeBarre) Picture2->visible = true;
         Picture2->picture = {};
@@ -160,14 +191,19 @@ void FrmMain::Rafraichir() {
             // short fixed pause lets the windows leave the screen.
             attendre(0.05);
         }
-        p.grabber.pressPrintScreen(0);
-        p.windows.processEvents();
+        panne = essayer([&] {
+            p.grabber.pressPrintScreen(0);
+            p.windows.processEvents();
+            if (p.clipboard.hasBitmap()) prise = p.clipboard.bitmap();
+        });
     }
-    captureEchouee = !p.clipboard.hasBitmap();
+    if (!prise.isNull()) panne = essayer([&] { recadrerSurPrise(prise); });
+    captureEchouee = prise.isNull() || panne != Panne::Aucune;
     if (captureEchouee) {
         // A crop of the previous picture would be filed as a new capture.
         // The periodic capture stops rather than fail again at every tick.
         Picture2->picture = affichee;
+        Picture1->picture = figee;
         if (TimPeriod->enabled) {
             TimPeriod->enabled = false;
             menu("MnuCaptper").checked = false;
@@ -175,11 +211,17 @@ void FrmMain::Rafraichir() {
         }
         app.flistimages().show();
         afficherMain();
-        signalerEchec();
+        signalerEchec(panne);
         return;
     }
-    Picture1->picture = p.clipboard.bitmap();
+    marquerAffichee(false);
+    app.flistimages().show();
+    afficherMain();
+    if (!Picture2->picture.isNull()) GestVignettes(*Picture2);
+}
 
+void FrmMain::recadrerSurPrise(const Bitmap& prise) {
+    Picture1->picture = prise;
     const int s = app.g.nbCaptures >= 1 ? app.g.nbCaptures - 1 : 0;
     Picture2->height = app.g.hauteurImage[static_cast<std::size_t>(s)];
     Picture2->width = app.g.largeurImage[static_cast<std::size_t>(s)];
@@ -192,10 +234,6 @@ void FrmMain::Rafraichir() {
     largeurCapture = largeurSelection;
     hauteurCapture = hauteurSelection;
     cropInto(*Picture2, std::min(xDebut, xFin), std::min(yDebut, yFin));
-    marquerAffichee(false);
-    app.flistimages().show();
-    afficherMain();
-    if (!Picture2->picture.isNull()) GestVignettes(*Picture2);
 }
 
 void FrmMain::placeFrozenScreen() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Selecting a region on the frozen screen.
 
+#include <algorithm>
 #include <cmath>
 
 #include "capture/frm_main.h"
@@ -10,10 +11,27 @@
 
 namespace vis {
 
-void FrmMain::Picture1_MouseDown(const MouseEvent& e) {
+MouseEvent FrmMain::surImageFigee(MouseEvent e) const {
+    // The pointer leaves the picture while the button is held (over a title
+    // bar, past a screen's edge): the region stops at the picture's edge
+    // rather than take in pixels that are not on it.
+    double w = Picture1->width;
+    double h = Picture1->height;
+    if (!Picture1->picture.isNull()) {
+        const DesktopGeometry geo = app.platform.screen.geometry();
+        w = std::min(w, geo.twipsOfPixels(Picture1->picture.width()));
+        h = std::min(h, geo.twipsOfPixels(Picture1->picture.height()));
+    }
+    e.x = std::clamp(e.x, 0.0, std::max(w, 0.0));
+    e.y = std::clamp(e.y, 0.0, std::max(h, 0.0));
+    return e;
+}
+
+void FrmMain::Picture1_MouseDown(const MouseEvent& pointer) {
     // Only the frozen screen takes a selection; a press anywhere else must
     // never file a region.
     if (!selectionPossible()) return;
+    const MouseEvent e = surImageFigee(pointer);
     xDebut = e.x;
     yDebut = e.y;
     // A left click without a drag selects nothing, not the previous rectangle
@@ -26,8 +44,9 @@ void FrmMain::Picture1_MouseDown(const MouseEvent& e) {
     TimRect->enabled = true;
 }
 
-void FrmMain::Picture1_MouseMove(const MouseEvent& e) {
+void FrmMain::Picture1_MouseMove(const MouseEvent& pointer) {
     if (!selectionEnCours) return;
+    const MouseEvent e = surImageFigee(pointer);
     if (e.button == kLeftButton) {
         // Sizes and steps count the screen's own pixels, whatever its density:
         // twips of a device pixel, as the label and its estimate expect them.
@@ -52,19 +71,38 @@ void FrmMain::Picture1_MouseMove(const MouseEvent& e) {
         const double H = static_cast<double>(std::lround(h));
         Labtaille->caption =
             numberText(W) + " X" + numberText(H) + " = ~" + numberText(std::floor(H * W * 13.3 / 1000000)) + " K (bmp)";
-        Labtaille->width = 80 * static_cast<int>(charCount(Labtaille->caption));
+        // 80 twips a character, or more where the font needs it: the label
+        // wraps what does not fit, and its one line would lose the end.
+        const IScreen& scr = app.platform.screen;
+        Labtaille->width = std::max(80 * static_cast<int>(charCount(Labtaille->caption)),
+                                    scr.textWidthTwips(Labtaille->caption, Labtaille->fontName, Labtaille->fontSize) +
+                                        2 * scr.twipsPerPixelX());
     } else {
-        rectsel->top = static_cast<int>(std::lround(e.y));
-        rectsel->left = static_cast<int>(std::lround(e.x));
+        // The moved rectangle stays on the picture too.
+        const MouseEvent coin = surImageFigee({e.button, e.shift, e.x + rectsel->width, e.y + rectsel->height});
+        rectsel->top = static_cast<int>(std::lround(std::max(coin.y - rectsel->height, 0.0)));
+        rectsel->left = static_cast<int>(std::lround(std::max(coin.x - rectsel->width, 0.0)));
         yDebut = rectsel->top;
         xDebut = rectsel->left;
     }
 }
 
+void FrmMain::abandonnerSelection() {
+    // A new grab replaces the picture the drag was on; its release must not
+    // file a region of the new one.
+    if (selectionEnCours) {
+        selectionEnCours = false;
+        TimRect->enabled = false;
+        rectsel->visible = false;
+    }
+    Labtaille->visible = false;
+}
+
 void FrmMain::TimRect_Timer() { rectsel->borderColor = rectsel->borderColor == kBlack ? kLightGrey : kBlack; }
 
-void FrmMain::Picture1_MouseUp(const MouseEvent& e) {
+void FrmMain::Picture1_MouseUp(const MouseEvent& pointer) {
     if (!selectionEnCours) return;
+    const MouseEvent e = surImageFigee(pointer);
     TimRect->enabled = false;
     selectionEnCours = false;
     state = WindowState::Normal;

@@ -25,6 +25,8 @@ inline constexpr std::string_view kConfirmDeleteAll = "Voulez-vous vraiment supp
 // A grab that brought no picture back: nothing is filed.
 inline constexpr std::string_view kGrabFailed =
     "La capture a échoué : le bureau n'a pas fourni d'image de l'écran. Aucune capture n'a été ajoutée.";
+inline constexpr std::string_view kOutOfMemory =
+    "Mémoire insuffisante pour cette capture. Aucune capture n'a été ajoutée.";
 inline constexpr std::string_view kGrabImpossible =
     "Capture impossible sur ce bureau : sous Wayland, l'écran ne peut être lu que par le portail de capture "
     "(paquet xdg-desktop-portal avec celui du bureau : xdg-desktop-portal-gnome, -kde ou -wlr), "

@@ -98,6 +98,8 @@ void FrmMain::SuppVignette() {
         ImgTtscreen->picture = {};
         Picture2->visible = false;
         ImgTtscreen->visible = false;
+        // No capture on display: no saved marker either.
+        marquerAffichee(false);
         height = kBarHeight;
         width = kToolbarButtons * bouton(0).width;
         left = screenWidth() - width;
@@ -153,6 +155,7 @@ void FrmMain::Supprimertout(bool avecMess) {
     Picture2->picture = {};
     ImgTtscreen->visible = false;
     Picture2->visible = false;
+    marquerAffichee(false);
     if (state == WindowState::Normal) height = kBarHeight;
     Flistimages& l = app.flistimages();
     for (int i = l.elementCount(); i >= 1; --i) l.supprimerElement(i);

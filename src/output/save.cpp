@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving the captures: one through a dialog, or all under automatic names.
 
+#include <cctype>
 #include <filesystem>
 
 #include "capture/frm_main.h"
@@ -10,6 +11,7 @@
 #include "output/dib_section.h"
 #include "output/jpeg_writer.h"
 #include "output/naming.h"
+#include "output/png_writer.h"
 #include "output/texts_save.h"
 #include "platform/format.h"
 #include "settings/options.h"
@@ -17,6 +19,15 @@
 #include "settings/param_record.h"
 
 namespace vis {
+
+namespace {
+bool nomPng(const std::string& nom) {
+    if (nom.size() < 4) return false;
+    std::string ext = nom.substr(nom.size() - 4);
+    for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return ext == ".png";
+}
+}  // namespace
 
 bool FrmMain::ecrireImage(const Bitmap& picture, const std::string& path, bool bmp, WriteOptions options) {
     if (bmp) return writeBmp(picture, path, options);
@@ -69,7 +80,9 @@ void FrmMain::Enregistrer() {
     if (auto proposal = propositionSuivante(nomFichier, numFichier)) cdlgFileName = *proposal;
 
     const bool bmp = midChars(nomFichier, charCount(nomFichier) >= 3 ? charCount(nomFichier) - 3 : 0) == "bmp";
-    if (!ecrireImage(l.Image1[static_cast<std::size_t>(c)]->picture, nomFichier, bmp)) {
+    const Bitmap& picture = l.Image1[static_cast<std::size_t>(c)]->picture;
+    // A name that says PNG gets a PNG, whatever the case of its letters.
+    if (!(nomPng(nomFichier) ? writePng(picture, nomFichier) : ecrireImage(picture, nomFichier, bmp))) {
         app.platform.messages.show(std::string(txt::kSaveFailedStart) + nomFichier + std::string(txt::kSaveFailedEnd),
                                    MsgButtons::Ok, MsgIcon::Exclamation);
         return;

@@ -7,7 +7,7 @@
 
 namespace vis::txt {
 
-inline constexpr std::string_view kSaveFilter = "Images JPG (*.jpg)|*.jpg|Images (*.bmp)|*.bmp|";
+inline constexpr std::string_view kSaveFilter = "Images JPG (*.jpg)|*.jpg|Images (*.bmp)|*.bmp|Images PNG (*.png)|*.png|";
 inline constexpr std::string_view kSaveAllFailed =
     "Pb d'enregistrement, indiquer d'abord un chemin par défaut dans les options ...";
 // A single save with no capture chosen (after a deletion nothing is current).

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <new>
 #include <random>
 
 #include "platform/format.h"
@@ -37,7 +38,7 @@ Bitmap thirtyTwoBits(const Bitmap& b) {
 }
 
 int SimScreen::textWidthTwips(const std::string& text, const std::string&, double) const {
-    return static_cast<int>(charCount(text)) * 6 * tpp;
+    return static_cast<int>(charCount(text)) * charPixels * tpp;
 }
 
 std::string SimClock::shortTime() const {
@@ -62,6 +63,7 @@ void SimGrabber::pressPrintScreen(int typcapt) {
         if (w->visible && w->state != WindowState::Minimized) r.visibleWindows.insert(w->name);
     grabs.push_back(r);
     p_.trace.push_back("printscreen " + std::to_string(typcapt));
+    if (outOfMemory) throw std::bad_alloc();
     if (failing) return;
     if (typcapt == 0)
         p_.clipboard.content = p_.screenPicture;

@@ -38,6 +38,7 @@ public:
     int twipsPerPixelY() const override { return tpp; }
     // 6 pixels a character: predictable layouts in tests.
     int textWidthTwips(const std::string& text, const std::string& fontName, double fontSize) const override;
+    int charPixels = 6;
     // Several monitors, or another density; empty: the one screen above.
     std::vector<Monitor> mons;
     std::vector<Monitor> monitors() const override { return mons.empty() ? IScreen::monitors() : mons; }
@@ -80,6 +81,7 @@ public:
     explicit SimGrabber(SimPlatform& p) : p_(p) {}
     void pressPrintScreen(int typcapt) override;
     bool failing = false;  // the key leaves nothing on the clipboard
+    bool outOfMemory = false;  // the grab throws std::bad_alloc
     GrabFailure failure = GrabFailure::Failed;  // and says this of it
     bool picksWindow = false;
     GrabFailure lastFailure() const override { return failure; }

@@ -9,7 +9,12 @@
 namespace vis::sim {
 namespace {
 
-using GrabTest = ProgramTest;
+class GrabTest : public ProgramTest {
+protected:
+    // Every capture entry, each with a grab that fails: told with `text`,
+    // nothing filed, both windows back, the capture on display kept.
+    void everyEntryFails(std::string_view text);
+};
 
 // Index of the first trace entry equal to `what` at or after `from`.
 std::size_t traceIndex(const std::vector<std::string>& trace, const std::string& what, std::size_t from = 0) {
@@ -83,16 +88,9 @@ TEST_F(GrabTest, NothingOnTheClipboardSetsTheFlagAndKeepsThePicture) {
     EXPECT_FALSE(main().captureEchouee);
 }
 
-TEST_F(GrabTest, NoCaptureEntryFilesAStalePictureAfterAFailedGrab) {
-    captureRegion(1500, 1500, 4500, 3000);
-    ASSERT_EQ(g().nbCaptures, 1);
-    sim.windows.advance(0.5);  // the flash is over
+void GrabTest::everyEntryFails(std::string_view text) {
     FrmMain& m = main();
     const Bitmap shown = m.Picture2->picture;
-    m.MnuCaptper_Click();
-    ASSERT_TRUE(m.TimPeriod->enabled);
-    sim.grabber.failing = true;
-    sim.grabber.failure = GrabFailure::Impossible;
     const std::pair<const char*, std::function<void()>> entries[] = {
         {"region", [&] { m.bouton_Click(0); }},
         {"whole screen", [&] { m.bouton_Click(1); }},
@@ -107,7 +105,7 @@ TEST_F(GrabTest, NoCaptureEntryFilesAStalePictureAfterAFailedGrab) {
         run();
         EXPECT_EQ(g().nbCaptures, 1) << name;
         ASSERT_EQ(sim.messages.shown.size(), 1u) << name;
-        EXPECT_EQ(sim.messages.shown[0].text, txt::kGrabImpossible) << name;
+        EXPECT_EQ(sim.messages.shown[0].text, text) << name;
         EXPECT_TRUE(m.captureEchouee) << name;
         EXPECT_EQ(m.typeCapture, 'z') << name;
         // Back as before: no frozen screen of an old picture, the capture still shown.
@@ -116,6 +114,18 @@ TEST_F(GrabTest, NoCaptureEntryFilesAStalePictureAfterAFailedGrab) {
         EXPECT_TRUE(m.Picture2->picture.sameAs(shown)) << name;
         EXPECT_FALSE(prog->fcamLoaded()) << name;
     }
+}
+
+TEST_F(GrabTest, NoCaptureEntryFilesAStalePictureAfterAFailedGrab) {
+    captureRegion(1500, 1500, 4500, 3000);
+    ASSERT_EQ(g().nbCaptures, 1);
+    sim.windows.advance(0.5);  // the flash is over
+    FrmMain& m = main();
+    m.MnuCaptper_Click();
+    ASSERT_TRUE(m.TimPeriod->enabled);
+    sim.grabber.failing = true;
+    sim.grabber.failure = GrabFailure::Impossible;
+    everyEntryFails(txt::kGrabImpossible);
     // The failed tick stopped the periodic capture, all three signs alike.
     EXPECT_FALSE(m.TimPeriod->enabled);
     EXPECT_FALSE(m.menu("MnuCaptper").checked);
@@ -126,6 +136,20 @@ TEST_F(GrabTest, NoCaptureEntryFilesAStalePictureAfterAFailedGrab) {
     m.bouton_Click(1);
     EXPECT_TRUE(sim.messages.shown.empty());
     EXPECT_EQ(g().nbCaptures, 1);
+}
+
+TEST_F(GrabTest, MemoryRunningOutFailsTheGrabAndKeepsWhatWasFiled) {
+    captureRegion(1500, 1500, 4500, 3000);
+    sim.windows.advance(0.5);
+    const Bitmap filed = liste().Image1[1]->picture;
+    sim.grabber.outOfMemory = true;
+    everyEntryFails(txt::kOutOfMemory);
+    EXPECT_TRUE(liste().Image1[1]->picture.sameAs(filed));
+    // Memory back, the grab works again.
+    sim.grabber.outOfMemory = false;
+    main().bouton_Click(1);
+    EXPECT_FALSE(main().captureEchouee);
+    EXPECT_EQ(g().nbCaptures, 2);
 }
 
 TEST_F(GrabTest, AWindowPickedByTheUserIsAskedForOnce) {

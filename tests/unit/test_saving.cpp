@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving one capture through the dialog, and all of them under automatic names.
 
+#include <png.h>
 #include <turbojpeg.h>
 
 #include <fstream>
@@ -9,6 +10,7 @@
 
 #include "output/bmp_codec.h"
 #include "output/naming.h"
+#include "output/png_writer.h"
 #include "platform/format.h"
 #include "support/files.h"
 #include "support/program_fixture.h"
@@ -30,6 +32,20 @@ std::pair<int, int> jpegSize(const fs::path& p) {
         w = hh = -1;
     tjDestroy(h);
     return {w, hh};
+}
+
+// A PNG file read back by libpng, as 32-bit pixels; nothing when it is not one.
+std::optional<Bitmap> readPng(const fs::path& p) {
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    const std::string bytes = contents(p);
+    if (!png_image_begin_read_from_memory(&img, bytes.data(), bytes.size())) return std::nullopt;
+    img.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(img));
+    if (!png_image_finish_read(&img, nullptr, rgb.data(), 0, nullptr)) return std::nullopt;
+    std::vector<std::uint32_t> px;
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) px.push_back(vis::rgb(rgb[i], rgb[i + 1], rgb[i + 2]));
+    return Bitmap(static_cast<int>(img.width), static_cast<int>(img.height), std::move(px));
 }
 
 std::vector<std::string> filesIn(const fs::path& dir) {
@@ -101,7 +117,8 @@ TEST_F(SavingTest, NothingToSaveShowsNoDialog) {
     bool ok = true;
     main().EnregistrerTout(ok);
     EXPECT_TRUE(ok);
-    EXPECT_TRUE(main().pictsave->visible);
+    // No capture on display: nothing for the marker to mark.
+    EXPECT_FALSE(main().pictsave->visible);
     EXPECT_TRUE(filesIn(dir()).empty());
 }
 
@@ -113,7 +130,7 @@ TEST_F(SavingTest, FirstSaveThenTheNextNameInTheSameFolder) {
     const FileDialogRequest& first = sim.dialogs.saveRequests[0];
     EXPECT_EQ(first.fileName, "Capture01");
     EXPECT_EQ(first.initialFolder, sim.paths.documents);  // the settings folder, first 70 characters
-    EXPECT_EQ(first.filter, "Images JPG (*.jpg)|*.jpg|Images (*.bmp)|*.bmp|");
+    EXPECT_EQ(first.filter, "Images JPG (*.jpg)|*.jpg|Images (*.bmp)|*.bmp|Images PNG (*.png)|*.png|");
     EXPECT_EQ(jpegSize(dir() / "Capture01.jpg"), std::make_pair(200, 100));
     EXPECT_TRUE(main().pictsave->visible);
     EXPECT_TRUE(mark(1).visible);
@@ -128,6 +145,25 @@ TEST_F(SavingTest, FirstSaveThenTheNextNameInTheSameFolder) {
     EXPECT_EQ(sim.dialogs.saveRequests[1].initialFolder, sim.paths.documents);
     EXPECT_FALSE(mark(2).visible);
     EXPECT_EQ(filesIn(dir()), std::vector<std::string>{"Capture01.jpg"});
+}
+
+TEST_F(SavingTest, TheMarkerGoesWithTheCaptureOnDisplay) {
+    region();
+    region();
+    bool ok = true;
+    main().EnregistrerTout(ok);
+    ASSERT_TRUE(main().pictsave->visible);
+    // The shown capture deleted, the window folded to its toolbar: no marker,
+    // not even after another save-all.
+    liste().clickimage1(2);
+    main().bouton_Click(7);
+    EXPECT_FALSE(main().pictsave->visible);
+    main().EnregistrerTout(ok);
+    EXPECT_FALSE(main().pictsave->visible);
+    liste().clickimage1(1);
+    EXPECT_TRUE(main().pictsave->visible);
+    main().Supprimertout(false);
+    EXPECT_FALSE(main().pictsave->visible);
 }
 
 TEST_F(SavingTest, InitialFolderIsTheFirstSeventyCharactersOfTheSetting) {
@@ -149,6 +185,51 @@ TEST_F(SavingTest, BmpOnlyForLowerCaseBmp) {
     EXPECT_EQ(a->pixel(0, 0), screenPixel(100, 100));
     // Any other case takes the JPEG path, straight into the target.
     EXPECT_EQ(jpegSize(dir() / "b.BMP"), std::make_pair(200, 100));
+}
+
+TEST_F(SavingTest, PngForANameThatSaysPng) {
+    region();
+    sim.dialogs.saveAnswers = {at("a.png"), at("b.PNG")};
+    main().Enregistrer();
+    main().Enregistrer();
+    for (const char* name : {"a.png", "b.PNG"}) {
+        const auto p = readPng(dir() / name);
+        ASSERT_TRUE(p.has_value()) << name;
+        ASSERT_EQ(std::make_pair(p->width(), p->height()), std::make_pair(200, 100)) << name;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x) ASSERT_EQ(p->pixel(x, y), screenPixel(100 + x, 100 + y)) << name;
+    }
+    EXPECT_TRUE(main().pictsave->visible);
+    EXPECT_EQ(filesIn(dir()), (std::vector<std::string>{"a.png", "b.PNG"}));
+}
+
+TEST_F(SavingTest, PngWriterKeepsEveryPixelOfBothFormsAndWritesNoEmptyFile) {
+    // Rows that favour each filter: flat, a gradient across, one repeated down.
+    std::vector<std::uint32_t> px;
+    std::vector<std::uint8_t> bgr(Bitmap::bgr24Stride(70) * 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 70; ++x) {
+            const std::uint32_t c = y == 0 ? rgb(9, 200, 17) : y == 1 ? rgb(x * 3, 255 - x, x * 7) : rgb(x * 11, 5, 250);
+            px.push_back(c);
+            std::uint8_t* b = bgr.data() + Bitmap::bgr24Stride(70) * static_cast<std::size_t>(y) + x * 3;
+            b[0] = static_cast<std::uint8_t>(blueOf(c));
+            b[1] = static_cast<std::uint8_t>(greenOf(c));
+            b[2] = static_cast<std::uint8_t>(redOf(c));
+        }
+    const Bitmap forms[] = {Bitmap(70, 3, px), Bitmap::fromBgr24(70, 3, bgr.data(), Bitmap::bgr24Stride(70), nullptr)};
+    const fs::path f = dir() / "forms.png";
+    for (const Bitmap& b : forms) {
+        ASSERT_TRUE(writePng(b, f.string()));
+        const auto back = readPng(f);
+        ASSERT_TRUE(back.has_value());
+        ASSERT_EQ(back->width(), 70);
+        ASSERT_EQ(back->height(), 3);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 70; ++x) ASSERT_EQ(back->pixel(x, y), px[static_cast<std::size_t>(y * 70 + x)]);
+    }
+    EXPECT_TRUE(encodePng(Bitmap()).empty());
+    EXPECT_FALSE(writePng(Bitmap(), at("none.png")));
+    EXPECT_EQ(filesIn(dir()), std::vector<std::string>{"forms.png"});
 }
 
 TEST_F(SavingTest, NoIntermediateFileNextToTheTarget) {

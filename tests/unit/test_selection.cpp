@@ -51,12 +51,74 @@ TEST_F(SelectionTest, FreeSizesWithoutStepsAndZeroBelowAStep) {
 }
 
 TEST_F(SelectionTest, SizeLabelTextAndWidth) {
+    sim.screen.charPixels = 5;  // a font narrower than 80 twips a character
     main().bouton_Click(0);
     FrmMain& m = main();
     m.Picture1_MouseDown({1, 0, 150, 150});
     m.Picture1_MouseMove({1, 0, 9750, 7350});
     EXPECT_EQ(m.Labtaille->caption, " 9600 X 7200 = ~ 919 K (bmp)");
     EXPECT_EQ(m.Labtaille->width, 2240);
+}
+
+TEST_F(SelectionTest, SizeLabelWideEnoughForItsFont) {
+    sim.screen.charPixels = 7;  // 105 twips a character
+    main().bouton_Click(0);
+    FrmMain& m = main();
+    m.Picture1_MouseDown({1, 0, 150, 150});
+    m.Picture1_MouseMove({1, 0, 10150, 10150});
+    EXPECT_EQ(m.Labtaille->caption, " 10000 X 10000 = ~ 1330 K (bmp)");
+    // The text's width and a pixel each side.
+    EXPECT_EQ(m.Labtaille->width, 31 * 105 + 2 * 15);
+    m.Picture1_MouseUp({1, 0, 10150, 10150});
+    m.Picture2_MouseMove({0, 0, 300, 400});
+    EXPECT_EQ(m.Labtaill2->width, m.Labtaille->width);
+}
+
+TEST_F(SelectionTest, TheSelectionStopsAtThePicturesEdges) {
+    prog->options().Check1[0]->value = 0;
+    FrmMain& m = main();
+    // Released over a title bar above the top left: 2 columns and 21 rows out.
+    captureRegion(1500, 1500, -30, -315);
+    const Bitmap* crop = &liste().Image1[1]->picture;
+    ASSERT_EQ(std::make_pair(crop->width(), crop->height()), std::make_pair(100, 100));
+    EXPECT_EQ(crop->pixel(0, 0), screenPixel(0, 0));
+    EXPECT_EQ(crop->pixel(99, 99), screenPixel(99, 99));
+    // Past the bottom right, and the rectangle moved past it with the right button.
+    captureRegion(14000, 10000, 16000, 12000);
+    crop = &liste().Image1[2]->picture;
+    ASSERT_EQ(std::make_pair(crop->width(), crop->height()), std::make_pair(1024 - 933, 768 - 667));
+    EXPECT_EQ(crop->pixel(crop->width() - 1, crop->height() - 1), screenPixel(1023, 767));
+    m.bouton_Click(9);
+    m.Picture1_MouseDown({2, 0, 600, 900});
+    m.Picture1_MouseMove({2, 0, 15000, 11000});
+    EXPECT_EQ(m.rectsel->left + m.rectsel->width, 1024 * 15);
+    EXPECT_EQ(m.rectsel->top + m.rectsel->height, 768 * 15);
+    m.Picture1_MouseUp({2, 0, 15000, 11000});
+    crop = &liste().Image1[3]->picture;
+    EXPECT_EQ(crop->pixel(crop->width() - 1, crop->height() - 1), screenPixel(1023, 767));
+}
+
+TEST_F(SelectionTest, ANewGrabDuringADragEndsItWithItsLabel) {
+    FrmMain& m = main();
+    m.bouton_Click(0);
+    m.Picture1_MouseDown({1, 0, 1500, 1500});
+    m.Picture1_MouseMove({1, 0, 4500, 3000});
+    ASSERT_TRUE(m.Labtaille->visible);
+    // The hot key, button held: a new frozen screen with nothing of the drag on it.
+    sim.keyboard.down = {16, 122};
+    m.Timerclav_Timer();
+    ASSERT_EQ(sim.grabber.grabs.size(), 2u);
+    EXPECT_TRUE(m.selectionPossible());
+    EXPECT_FALSE(m.Labtaille->visible);
+    EXPECT_FALSE(m.rectsel->visible);
+    EXPECT_FALSE(m.selectionEnCours);
+    // Its release files nothing; the next drag works as ever.
+    m.Picture1_MouseMove({1, 0, 6000, 4500});
+    m.Picture1_MouseUp({1, 0, 6000, 4500});
+    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_FALSE(m.Labtaille->visible);
+    drag(1500, 1500, 4500, 3000);
+    EXPECT_EQ(g().nbCaptures, 1);
 }
 
 TEST_F(SelectionTest, RightButtonMovesTheRectangleWithoutResizing) {
