@@ -75,7 +75,7 @@ TEST_F(SelectionTest, SizeLabelWideEnoughForItsFont) {
 }
 
 TEST_F(SelectionTest, TheSelectionStopsAtThePicturesEdges) {
-    prog->options().Check1[0]->value = 0;
+    confirmOptions([](Options& o) { o.Check1[0]->value = 0; });
     FrmMain& m = main();
     // Released over a title bar above the top left: 2 columns and 21 rows out.
     captureRegion(1500, 1500, -30, -315);
