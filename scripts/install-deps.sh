@@ -9,7 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n qt6-l10n-tools libcanberra-dev
   libturbojpeg0-dev libjpeg-turbo-progs zlib1g-dev libpng-dev libx11-dev libxext-dev libxtst-dev libxi-dev
   libgtest-dev libbenchmark-dev
-  g++-mingw-w64-x86-64-posix
+  # Windows: the cross compiler, GoogleTest's sources for it, and Wine to run the result.
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 wine
   fonts-liberation fonts-liberation2
   xvfb xauth xdotool x11-utils x11-apps xclip openbox trayer
   poppler-utils netpbm xfce4-clipman xsettingsd x11-xserver-utils hsetroot socat

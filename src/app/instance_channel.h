@@ -6,6 +6,9 @@
 // checking that the other runs as the same user. Another user can neither
 // answer in our place nor keep us from starting.
 
+// Windows has a channel of its own (QLocalServer, in single_instance.cpp).
+#ifndef _WIN32
+
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -55,3 +58,5 @@ Sent send(const std::string& socketPath, const std::string& word, int timeoutMs)
 int listenAt(const std::string& socketPath);
 
 }  // namespace vis::channel
+
+#endif  // _WIN32

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The two services that need the native window system: the screen grab and
-// the key state.
+// The two services that need the native window system, on X11 (and where
+// Qt alone serves): the screen grab and the key state. Windows has its own
+// in qt_win32.cpp.
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -8,6 +9,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QtGui/qguiapplication_platform.h>
 #include <memory>
 #include <utility>
 
@@ -15,26 +17,10 @@
 #include "desktop/qt_services.h"
 #include "desktop/x11.h"
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#endif
-#include <windows.h>
-#else
-#include <QtGui/qguiapplication_platform.h>
-#endif
-
 namespace vis {
 
 void* x11Display() {
-#if !defined(_WIN32) && QT_CONFIG(xcb)
+#if QT_CONFIG(xcb)
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
     if (auto* x = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) return x->display();
 #endif
@@ -43,84 +29,6 @@ void* x11Display() {
 
 QtGrabber::QtGrabber() = default;
 QtGrabber::~QtGrabber() = default;
-
-#ifdef _WIN32
-
-namespace {
-
-bool clipboardHasBitmap() { return IsClipboardFormatAvailable(CF_DIB) || IsClipboardFormatAvailable(CF_BITMAP); }
-
-// Copies the screen (or the foreground window's rectangle) with GDI.
-QImage gdiGrab(int typcapt) {
-    RECT screenRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    RECT r = screenRect;
-    if (typcapt == 1) {
-        HWND fg = GetForegroundWindow();
-        RECT wr{};
-        if (!fg || !GetWindowRect(fg, &wr) || !IntersectRect(&r, &wr, &screenRect)) return {};
-    }
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return {};
-
-    QImage out;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return {};
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;  // top-down rows, as QImage has them
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;  // rows padded to 4 bytes, as QImage has them
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = mem ? CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-    if (dib && bits) {
-        HGDIOBJ old = SelectObject(mem, dib);
-        if (BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT)) {
-            GdiFlush();
-            const qsizetype stride = (static_cast<qsizetype>(w) * 3 + 3) & ~qsizetype{3};
-            out = QImage(static_cast<const uchar*>(bits), w, h, stride, QImage::Format_BGR888).copy();
-        }
-        SelectObject(mem, old);
-    }
-    if (dib) DeleteObject(dib);
-    if (mem) DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return out;
-}
-
-}  // namespace
-
-void QtGrabber::pressPrintScreen(int typcapt) {
-    // The scan code no longer chooses the active window on current systems;
-    // Alt + Print Screen does.
-    if (typcapt == 1) keybd_event(VK_MENU, 0, 0, 0);
-    keybd_event(VK_SNAPSHOT, static_cast<BYTE>(typcapt), 0, 0);
-    keybd_event(VK_SNAPSHOT, static_cast<BYTE>(typcapt), KEYEVENTF_KEYUP, 0);
-    if (typcapt == 1) keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
-    // The system fills the clipboard on its own thread; allow it a moment.
-    for (int i = 0; i < 50 && !clipboardHasBitmap(); ++i) Sleep(10);
-    if (clipboardHasBitmap()) return;
-    const QImage img = gdiGrab(typcapt);
-    if (!img.isNull()) putImageOnClipboard(img);
-}
-
-QtKeyboard::QtKeyboard() = default;
-QtKeyboard::~QtKeyboard() = default;
-
-void QtKeyboard::beginPoll() {}
-
-// GetAsyncKeyState tells of no key event: the poll goes on ticking.
-bool QtKeyboard::restUntilKeyMoves(std::function<void()>) { return false; }
-
-bool QtKeyboard::keyDown(int virtualKey) {
-    // Bit 15: down now; bit 0: pressed since the previous call.
-    return (GetAsyncKeyState(virtualKey) & 0x8001) != 0;
-}
-
-#else
 
 namespace {
 
@@ -233,7 +141,5 @@ bool QtKeyboard::keyDown(int virtualKey) {
     if (presses_ && presses_->working()) return presses_->wasDown(it->second);
     return x11::anyKeyDown(x11::keyMap(display), it->second);
 }
-
-#endif
 
 }  // namespace vis

@@ -7,6 +7,9 @@
 #include "desktop/renderer.h"
 #include "desktop/x11.h"
 
+#ifdef _WIN32
+#include "desktop/win32_services.h"
+#endif
 #ifdef VIS_HAVE_PORTAL
 #include <QGuiApplication>
 
@@ -28,6 +31,13 @@ std::unique_ptr<IScreenGrabber> chooseGrabber() {
     return std::make_unique<QtGrabber>();
 }
 
+#ifdef _WIN32
+// The executable's folder and the system's known folders, without Qt.
+using PathsService = win32::Paths;
+#else
+using PathsService = QtPaths;
+#endif
+
 }  // namespace
 
 struct QtPlatform::Impl {
@@ -41,7 +51,7 @@ struct QtPlatform::Impl {
     QtSound sound;
     QtFileDialogs dialogs{[this] { return renderer.modalScope(); }};
     QtKeyboard keyboard;
-    QtPaths paths;
+    PathsService paths;
     QtTray tray{[this](const std::function<void()>& handler) { renderer.run(handler); }};
     QtPrinter printer{[this] { return renderer.modalScope(); }};
     QtMail mail;

@@ -11,14 +11,7 @@
 #include "desktop/qt_services.h"
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#include <mmsystem.h>
+#include "desktop/win32_services.h"
 #else
 #include <canberra.h>
 
@@ -34,12 +27,7 @@ struct QtSound::Impl {};
 QtSound::QtSound() = default;
 QtSound::~QtSound() = default;
 
-void QtSound::playWave(const std::string& path) {
-    const QString file = QString::fromStdString(path);
-    if (!QFileInfo::exists(file)) return;
-    // Without a sound device this fails, silently.
-    PlaySoundW(reinterpret_cast<LPCWSTR>(file.utf16()), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
-}
+void QtSound::playWave(const std::string& path) { win32::Sound().playWave(path); }
 
 #else
 

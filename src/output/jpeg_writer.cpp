@@ -1,13 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "output/jpeg_writer.h"
 
+#ifndef VIS_NO_JPEG_LIBRARY
 #include <turbojpeg.h>
+#endif
 
 #include <span>
 
 #include "output/atomic_file.h"
 
 namespace vis {
+
+#ifdef VIS_NO_JPEG_LIBRARY
+
+// A build without an encoder (MinGW from Debian): every JPEG is a failed
+// write, reported as such, never a file that is not one.
+bool EcrireJpg(const aDIBSection&, const std::string&, int, WriteOptions) { return false; }
+
+#else
 
 namespace {
 
@@ -35,5 +45,7 @@ bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality, Wri
         return false;
     return writeFile(utf8Path(path), std::span<const unsigned char>(c.jpeg, c.size), options) == WriteResult::Written;
 }
+
+#endif
 
 }  // namespace vis

@@ -10,18 +10,7 @@
 #include "platform/user_folders.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#endif
-#ifndef NOMINMAX
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#endif
-#include <io.h>
-#include <windows.h>
+#include "desktop/win32_text.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -105,29 +94,7 @@ std::size_t utf8SequenceLength(std::string_view b, std::size_t i) {
     return n;
 }
 
-#ifdef _WIN32
-std::wstring wideFrom(std::string_view s, UINT codePage) {
-    if (s.empty()) return {};
-    const int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
-std::string narrowFrom(const std::wstring& w, UINT codePage, bool* lossy) {
-    if (w.empty()) return {};
-    BOOL usedDefault = FALSE;
-    const bool exact = codePage != CP_UTF8;
-    const DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
-    BOOL* used = exact ? &usedDefault : nullptr;
-    const int wn = static_cast<int>(w.size());
-    const int n = WideCharToMultiByte(codePage, flags, w.data(), wn, nullptr, 0, nullptr, used);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(codePage, flags, w.data(), wn, s.data(), n, nullptr, used);
-    if (lossy) *lossy = usedDefault != FALSE;
-    return s;
-}
-#else
+#ifndef _WIN32
 // Windows-1252 in 0x80-0x9F; its five holes map to the C1 controls, as
 // Windows itself does. 0xA0-0xFF are Latin-1.
 constexpr char32_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -204,7 +171,7 @@ std::string textFromFileBytes(std::string_view bytes) {
     if (isValidUtf8(bytes)) return std::string(bytes);
 #ifdef _WIN32
     // Not UTF-8: the system's ANSI code page, as written by the program.
-    return narrowFrom(wideFrom(bytes, CP_ACP), CP_UTF8, nullptr);
+    return win32::utf8FromAnsi(bytes);
 #else
     std::string out;
     out.reserve(bytes.size() * 2);
@@ -224,12 +191,9 @@ std::string textFromFileBytes(std::string_view bytes) {
 
 std::string fileBytesFromText(const std::string& utf8) {
 #ifdef _WIN32
-    if (GetACP() == CP_UTF8) return utf8;
-    bool lossy = false;
-    std::string ansi = narrowFrom(wideFrom(utf8, CP_UTF8), CP_ACP, &lossy);
     // A directory the code page cannot spell is kept whole in UTF-8, which
     // the reader recognises.
-    return lossy ? utf8 : ansi;
+    return win32::ansiFromUtf8(utf8).value_or(utf8);
 #else
     return utf8;
 #endif

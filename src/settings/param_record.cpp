@@ -98,19 +98,15 @@ ParamGlobals globalsFrom(const std::string& record) {
 
 std::string fieldText(const std::string& record, RecordField f) { return midChars(record, f.pos - 1, f.len); }
 
+// Windows too: the old default folder of French Windows XP exists on no
+// current system, and only an administrator could make it.
 std::string defaultDirectory(const std::string& documentsFolder, const std::string& homeFolder) {
-#ifdef _WIN32
-    (void)documentsFolder;
-    (void)homeFolder;
-    return kWindowsDefaultDirectory;
-#else
     const auto fits = [](const std::string& d) {
         return !d.empty() && charCount(d) <= kDirectoryLength && !hasUnreadableChar(d);
     };
     if (fits(documentsFolder)) return documentsFolder;
     if (fits(homeFolder)) return homeFolder;
     return {};
-#endif
 }
 
 std::string defaultRecord(const std::string& directory) {

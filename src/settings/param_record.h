@@ -44,6 +44,7 @@ inline constexpr std::size_t kDirectoryLength = field::repertoire.len;
 std::string fieldText(const std::string& record, RecordField f);
 // Positions 101-117 of the default record.
 inline constexpr char kDefaultSettings[] = "0200001007Capt111";
+// The default folder of the first copies, in the files they regenerated.
 inline constexpr char kWindowsDefaultDirectory[] = "C:\\Documents and settings\\Default User\\Mes documents";
 
 // What the Options window's controls hold: loaded from the record, and read

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "capture/texts_main.h"
+#include "output/naming.h"
 #include "support/program_fixture.h"
 
 namespace vis::sim {
@@ -205,7 +206,7 @@ TEST_F(GrabTest, FlashShowsPlaysAndUnloadsAfter300ms) {
     Fcam& f = prog->fcam();
     EXPECT_TRUE(f.visible);
     ASSERT_EQ(sim.sound.played.size(), 1u);
-    EXPECT_EQ(sim.sound.played[0], sim.paths.program + "/camera.wav");
+    EXPECT_EQ(sim.sound.played[0], sim.paths.program + kPathSeparator + "camera.wav");
     sim.windows.advance(0.25);
     EXPECT_TRUE(f.loaded);
     sim.windows.advance(0.1);
