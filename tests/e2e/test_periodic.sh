@@ -51,20 +51,22 @@ saves_and_stops_after_the_save() {
 }
 
 question_stays_on_top() {
-    start_with_region 02
+    start_with_region 05
     click_tool "$MAIN_WIN" 11
     local list box first over='' deadline
+    # Right after a tick: the next one, which would close the menu, is five
+    # seconds away.
+    wait_for_count "$MAIN_WIN" 2 10 || fail "no tick"
+    first=2
     # Asked from the collection window, which each tick hides and shows.
     list=$(wait_for_window '^Collection$' 10) || fail "no collection window"
     focus_window "$list" || fail "the collection window does not take the focus"
     xdotool mousemove --window "$list" 55 50 click 3
-    sleep 0.5
-    xdotool key u
+    popup_keys u || fail "no menu on the thumbnail"
     box=$(wait_for_window '^Vistrelle$' 10) || fail "Supprimer tout asked nothing"
-    first=$(count_of "$MAIN_WIN")
     # Two ticks later the box is still (or again) above every window of the
     # program, each tick having shown and raised the main window.
-    wait_for_count "$MAIN_WIN" $((first + 2)) 15 || fail "the ticks stopped while the question was open"
+    wait_for_count "$MAIN_WIN" $((first + 2)) 30 || fail "the ticks stopped while the question was open"
     deadline=$((SECONDS + 2))
     until is_viewable "$box" && over=$(windows_over "$box") && [[ -z $over ]]; do
         ((SECONDS <= deadline)) || fail "the question lies under $over"

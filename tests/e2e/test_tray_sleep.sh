@@ -37,27 +37,10 @@ tray_icon() {
     return 1
 }
 
-# tray_menu_sleep ICON: the icon's menu, once on the screen, and its second
-# entry, "Mettre en veille".
+# tray_menu_sleep ICON: the icon's menu, and its second entry, "Mettre en veille".
 tray_menu_sleep() {
-    local deadline=$((SECONDS + 10)) w
     xdotool mousemove --window "$1" 11 15 click 3
-    while ((SECONDS <= deadline)); do
-        for w in $(xdotool search --onlyvisible --classname '^vistrelle$' 2>/dev/null); do
-            # An override-redirect child of the root (the icon sits in the
-            # panel), and no tooltip.
-            if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
-                xwininfo -tree -id "$w" 2>/dev/null | grep -q 'Parent window id: .*(the root window)' &&
-                [[ $(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null) != *_TOOLTIP* ]]; then
-                sleep 0.2
-                xdotool key Down Down Return
-                return 0
-            fi
-        done
-        sleep 0.1
-    done
-    echo "the icon's menu did not open" >&2
-    return 1
+    popup_keys Down Down Return
 }
 
 # Several rounds: the first sleep after the start used to work, the next
