@@ -18,6 +18,8 @@ packages=(
   # The portal test's private bus, and the desktop under Wayland for the end-to-end test.
   dbus-daemon libglib2.0-bin sway xwayland foot grim pipewire
   xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
+  # A StatusNotifierItem host's watcher for the tray test.
+  python3-dbus python3-gi
 )
 
 missing=()

@@ -66,14 +66,19 @@ void FrmMain::runShortcut(int button) {
 }
 
 void FrmMain::MnuCaptper_Click() {
-    if (typeCapture != 'f' && typeCapture != 'e' && app.g.nbCaptures != 0) {
-        TimPeriod->enabled = !TimPeriod->enabled;
-        MenuEntry& m = menu("MnuCaptper");
-        m.checked = !m.checked;
-        bouton(11).borderStyle = bouton(11).borderStyle != 0 ? 0 : 1;
+    MenuEntry& m = menu("MnuCaptper");
+    // Stopping always works: the region is needed to start only. Right
+    // after an automatic save the collection is empty for one interval, and
+    // a timer that could not be stopped then would run on. The three signs
+    // are set together, never inverted one by one.
+    const bool running = TimPeriod->enabled || m.checked;
+    if (!running && (typeCapture == 'f' || typeCapture == 'e' || app.g.nbCaptures == 0)) {
+        app.platform.messages.show(std::string(txt::kSelectRegionFirst), MsgButtons::Ok, MsgIcon::Information);
         return;
     }
-    app.platform.messages.show(std::string(txt::kSelectRegionFirst), MsgButtons::Ok, MsgIcon::Information);
+    TimPeriod->enabled = !running;
+    m.checked = !running;
+    bouton(11).borderStyle = running ? 0 : 1;
 }
 
 void FrmMain::TimPeriod_Timer() {

@@ -30,6 +30,7 @@ private:
     std::unique_ptr<QSystemTrayIcon> icon_;
     Runner run_;
     std::function<void(int)> onMessage_;
+    bool statusNotifier_ = false;  // a StatusNotifierItem host, not an XEmbed tray
 };
 
 }  // namespace vis

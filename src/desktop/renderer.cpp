@@ -125,16 +125,20 @@ void QtRenderer::wait(double seconds) {
 void QtRenderer::runModal(Window& w) {
     if (d_->ending) return;
     attach(w);
-    w.show();
     auto scope = d_->modalScope();
     WindowView* v = d_->viewOf(&w);
-    if (!v || !v->top) return;
-    // Modality can only change while the window is hidden.
-    v->top->hide();
+    if (!v) return;
+    if (!v->top) d_->createTop(*v);
+    // Modality can only change while the window is hidden: set before it is
+    // first mapped, for a window mapped, unmapped and mapped again at once
+    // may be left off the screen by its window manager.
+    if (v->top->isVisible()) d_->hideTop(*v);
     v->shownVisible = false;
     v->top->setWindowModality(Qt::ApplicationModal);
     w.modal = true;
+    w.show();
     d_->syncAll();
+    d_->bringUp(*v);
 
     QEventLoop loop;
     d_->modals.push_back({&w, &loop, w.loaded});
@@ -147,8 +151,7 @@ void QtRenderer::runModal(Window& w) {
     if (WindowView* after = d_->viewOf(&w)) {
         w.modal = false;
         if (after->top) {
-            const bool visible = after->top->isVisible();
-            if (visible) after->top->hide();
+            if (after->top->isVisible()) d_->hideTop(*after);
             after->top->setWindowModality(Qt::NonModal);
             after->shownVisible = false;
         }

@@ -145,7 +145,8 @@ struct WindowView {
     bool modalShown = false;
 
     QPointer<QTimer> reconcileTimer;
-    QElapsedTimer shownAt;  // since the window was last shown
+    QElapsedTimer shownAt;   // since the window was last shown
+    QElapsedTimer hiddenAt;  // since the window was last hidden
 };
 
 struct QtRenderer::Impl {
@@ -170,6 +171,9 @@ struct QtRenderer::Impl {
     // Raise requests met by the sync under way, and the window raised last.
     std::vector<std::pair<std::uint64_t, QPointer<TopWidget>>> pendingRaises;
     QPointer<TopWidget> lastRaised;
+    // A window was mapped or raised by the sync under way: a modal window
+    // open meanwhile must come back on top.
+    bool broughtForward = false;
     int menuSignals = 0;
     Window* lastActive = nullptr;
     QMargins learnedMargins;
@@ -267,6 +271,10 @@ struct QtRenderer::Impl {
     void syncWindow(WindowView& v);
     void applyRaises();
     void hideNow(WindowView& v);
+    void hideTop(WindowView& v);
+    void awaitRelease(WindowView& v);
+    void bringUp(WindowView& v);
+    void keepModalOnTop();
     void enterOverDesktop(WindowView& v);
     void leaveOverDesktop(WindowView& v);
     void createTop(WindowView& v);

@@ -12,6 +12,10 @@ namespace vis {
 void QtRenderer::Impl::activated(Window* w) {
     if (deferWhileSyncing([this, w] { activated(w); })) return;
     if (!viewOf(w) || lastActive == w) return;  // back from another program: no activation of ours
+    // Hidden by the program: the window manager passed it the focus while
+    // another window left, before this one's own hide reached it. Its
+    // activation handler would show it again.
+    if (!w->visible) return;
     lastActive = w;
     if (auto h = w->onActivate) dispatch(h);
     // A window gets the focus itself only when none of its elements can take it.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QIcon>
+#include <QThread>
 #include <QWindow>
 #include <algorithm>
 
@@ -18,6 +19,10 @@ namespace {
 
 // How long after a window is shown its frame may still be settling.
 constexpr qint64 kSettleMs = 400;
+// How long a window manager may take to let a hidden window go, and to map
+// one shown: far more than it needs, for a loaded machine.
+constexpr qint64 kReleaseMs = 2000;
+constexpr qint64 kMapMs = 3000;
 
 WindowState stateOf(Qt::WindowStates s) {
     if (s & Qt::WindowMinimized) return WindowState::Minimized;
@@ -59,8 +64,59 @@ void QtRenderer::Impl::syncAll() {
         if (!syncAgain) break;
     }
     applyRaises();
+    if (broughtForward) keepModalOnTop();
+    broughtForward = false;
     syncing = false;
     checkModals();
+}
+
+// A modal window stays above every other window of the program, whatever
+// the program shows or raises while it is open (a periodic capture shows
+// and raises the main window at each tick).
+void QtRenderer::Impl::keepModalOnTop() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible()) return;
+    modal->raise();
+    modal->activateWindow();
+}
+
+// A window hidden a moment ago may still be held by its window manager:
+// mapped again before the manager has let it go, it can stay off the screen
+// for good while Qt takes it for shown.
+void QtRenderer::Impl::awaitRelease(WindowView& v) {
+    void* display = x11Display();
+    if (!display || !v.hiddenAt.isValid() || v.hiddenAt.elapsed() > kReleaseMs) return;
+    const auto id = static_cast<unsigned long>(v.top->internalWinId());
+    if (!id) return;
+    x11::sync(display);
+    QElapsedTimer waited;
+    waited.start();
+    while (x11::heldByWindowManager(display, id) && waited.elapsed() < kReleaseMs) QThread::msleep(2);
+}
+
+// A modal window's loop starts only once the window is mapped and on top:
+// otherwise nothing of the program answers and nothing shows why. One the
+// window manager lost is hidden and shown again.
+void QtRenderer::Impl::bringUp(WindowView& v) {
+    if (!v.top || !v.top->isVisible()) return;
+    void* display = x11Display();
+    const auto id = static_cast<unsigned long>(v.top->internalWinId());
+    if (display && id) {
+        x11::sync(display);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QElapsedTimer waited;
+            waited.start();
+            while (!x11::viewable(display, id) && waited.elapsed() < kMapMs) QThread::msleep(2);
+            if (x11::viewable(display, id)) break;
+            hideTop(v);
+            awaitRelease(v);
+            v.top->show();
+            x11::sync(display);
+        }
+    }
+    v.top->raise();
+    v.top->activateWindow();
+    lastRaised = v.top;
 }
 
 void QtRenderer::Impl::applyRaises() {
@@ -75,6 +131,9 @@ void QtRenderer::Impl::applyRaises() {
         }
     pendingRaises.clear();
     if (!last) return;
+    broughtForward = true;
+    // An open modal window keeps the focus (raised again after the sync).
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible() && modal != last) return;
     // Only the window asked last takes the focus: each activation of
     // another one would repaint two windows for nothing.
     last->activateWindow();
@@ -86,6 +145,7 @@ void QtRenderer::Impl::applyRaises() {
     for (int delay : {150, 400})
         QTimer::singleShot(delay, &anchor, [this, last] {
             if (!last || !last->isVisible() || lastRaised != last) return;
+            if (QWidget* other = QApplication::activeModalWidget(); other && other != last) return;
             if (!last->isActiveWindow()) last->activateWindow();
             releaseMenuBarFocus(last);
         });
@@ -152,7 +212,10 @@ void QtRenderer::Impl::applyFlags(WindowView& v) {
         f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     const bool wasVisible = v.top->isVisible();
     v.top->setWindowFlags(f);  // hides the window; shown again below
-    if (wasVisible) v.shownVisible = false;
+    if (wasVisible) {
+        v.shownVisible = false;
+        v.hiddenAt.start();
+    }
     if (!w.dialog) {
         v.top->setMinimumSize(0, 0);
         v.top->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -252,6 +315,8 @@ void QtRenderer::Impl::applyShowState(WindowView& v) {
         // Qt's idea of where the frame was: place it from the model again.
         const bool reshown = !v.top->isVisible() || !v.shownVisible;
         if (reshown) v.shownAt.start();
+        if (!v.top->isVisible()) awaitRelease(v);
+        broughtForward = true;
         switch (w.state) {
             case WindowState::Normal:
                 // Placed before it is mapped: the window manager frames it
@@ -320,12 +385,17 @@ void QtRenderer::Impl::hideNow(WindowView& v) {
     if (v.top->isVisible()) {
         if (v.top->internalWinId() && justHidden.size() < 64)
             justHidden.push_back(static_cast<unsigned long>(v.top->internalWinId()));
-        v.top->hide();
+        hideTop(v);
     }
     // Shown again, it is activated again (the program relies on it).
     if (lastActive == &w) lastActive = nullptr;
     v.shownVisible = false;
     v.shownState = w.state;
+}
+
+void QtRenderer::Impl::hideTop(WindowView& v) {
+    v.top->hide();
+    v.hiddenAt.start();
 }
 
 void QtRenderer::Impl::syncLeaving() {

@@ -16,6 +16,8 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <X11/keysym.h>
+
+#include "desktop/x11_trap.h"
 #if defined(__x86_64__) || defined(__i386__)
 #include <tmmintrin.h>
 #define VIS_X86_SHUFFLE 1
@@ -59,35 +61,6 @@ std::vector<unsigned long> keysymsFor(int vk) {
 
 #ifdef VIS_HAVE_X11
 namespace {
-
-// Windows vanish between two requests; a BadWindow must not end the program
-// (Xlib's default handler exits). Collected here while a query runs.
-int g_errors = 0;
-int countError(Display*, XErrorEvent*) {
-    ++g_errors;
-    return 0;
-}
-
-class ErrorTrap {
-public:
-    explicit ErrorTrap(Display* d) : d_(d) {
-        XSync(d_, False);
-        g_errors = 0;
-        previous_ = XSetErrorHandler(countError);
-    }
-    ~ErrorTrap() {
-        XSync(d_, False);
-        XSetErrorHandler(previous_);
-    }
-    bool failed() {
-        XSync(d_, False);
-        return g_errors != 0;
-    }
-
-private:
-    Display* d_;
-    XErrorHandler previous_ = nullptr;
-};
 
 ::Window activeClient(Display* d, ::Window root) {
     Atom prop = XInternAtom(d, "_NET_ACTIVE_WINDOW", True);

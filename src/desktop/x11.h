@@ -116,6 +116,15 @@ private:
     std::array<bool, 256> pressed_{};     // since the last read
 };
 
+// True while a window manager still holds a window the program has hidden:
+// it is still in the manager's frame, or still has a WM_STATE that is not
+// Withdrawn. Mapped again before the manager has let it go, the window may
+// be left unmapped for good while the toolkit takes it for shown.
+bool heldByWindowManager(void* display, unsigned long window);
+
+// True when the window itself and all its ancestors are mapped.
+bool viewable(void* display, unsigned long window);
+
 // Asks the window manager to keep a mapped window above the others, the
 // desktop's panels included, or no longer to.
 void keepAbove(void* display, unsigned long window, bool above);

@@ -6,7 +6,10 @@
 
 #if defined(__linux__) || defined(__FreeBSD__)
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #define VIS_HAVE_X11 1
+
+#include "desktop/x11_trap.h"
 #endif
 
 namespace vis::x11 {
@@ -21,6 +24,47 @@ Rect rootArea(void* display) {
 #else
     (void)display;
     return {};
+#endif
+}
+
+bool heldByWindowManager(void* display, unsigned long window) {
+#ifdef VIS_HAVE_X11
+    auto* d = static_cast<Display*>(display);
+    if (!d || !window) return false;
+    ErrorTrap trap(d);
+    ::Window root = None, parent = None, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, window, &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    if (parent != root) return true;
+    const Atom wmState = XInternAtom(d, "WM_STATE", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    const int got = XGetWindowProperty(d, window, wmState, 0, 2, False, wmState, &type, &format, &items, &after, &data);
+    bool held = false;
+    if (got == Success && data) {
+        held = format == 32 && items >= 1 && reinterpret_cast<long*>(data)[0] != WithdrawnState;
+        XFree(data);
+    }
+    return held && !trap.failed();
+#else
+    (void)display, (void)window;
+    return false;
+#endif
+}
+
+bool viewable(void* display, unsigned long window) {
+#ifdef VIS_HAVE_X11
+    auto* d = static_cast<Display*>(display);
+    if (!d || !window) return false;
+    ErrorTrap trap(d);
+    XWindowAttributes a{};
+    return XGetWindowAttributes(d, window, &a) && !trap.failed() && a.map_state == IsViewable;
+#else
+    (void)display, (void)window;
+    return false;
 #endif
 }
 

@@ -28,8 +28,8 @@ start_app() {
     APP_PID=$!
     trap stop_app EXIT
     MAIN_WIN=$(wait_for_window '^Vistrelle \.\.\.$' 20) || { cat "$VIS_TMP/app.log" >&2; return 1; }
-    # Let the start hint finish and the settings load.
-    sleep 1
+    # Let the start hint finish and the settings load (START_PAUSE seconds).
+    sleep "${START_PAUSE:-1}"
 }
 
 stop_app() {

@@ -94,6 +94,27 @@ windows_over() {
     return 0
 }
 
+# popup_keys KEYS...: once a pop-up menu of the program is on the screen (an
+# override-redirect child of the root that is no tooltip; the tray icon sits
+# in its panel), types the keys into it.
+popup_keys() {
+    local deadline=$((SECONDS + 10)) w
+    while ((SECONDS <= deadline)); do
+        for w in $(xdotool search --onlyvisible --classname '^vistrelle$' 2>/dev/null); do
+            if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
+                xwininfo -tree -id "$w" 2>/dev/null | grep -q 'Parent window id: .*(the root window)' &&
+                [[ $(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null) != *_TOOLTIP* ]]; then
+                sleep 0.2
+                xdotool key "$@"
+                return 0
+            fi
+        done
+        sleep 0.1
+    done
+    echo "no pop-up menu opened" >&2
+    return 1
+}
+
 # run_case FUNCTION: runs one case in a subshell, so that a program it
 # starts ends with it; a failing case is counted and the next one still runs.
 CASES_FAILED=()

@@ -15,7 +15,8 @@ OK_BUTTON=(608 168)
 open_options() {
     local options
     menu_entry "$MAIN_WIN" alt+o p || fail "the Outils menu is out of reach"
-    options=$(wait_for_window '^Options utilisateur$' 10) || fail "Outils > Options showed no dialog"
+    # A loaded machine (four scripts side by side) may take its time.
+    options=$(wait_for_window '^Options utilisateur$' 30) || fail "Outils > Options showed no dialog"
     # Filled once shown: a user reads before typing.
     sleep 0.5
     echo "$options"

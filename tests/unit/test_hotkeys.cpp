@@ -2,6 +2,7 @@
 // Hot keys and the periodic capture.
 
 #include "capture/texts_main.h"
+#include "output/frm_about.h"
 #include "support/files.h"
 #include "support/program_fixture.h"
 
@@ -167,6 +168,46 @@ TEST_F(PeriodicTest, MoreThanTenSavesAtTheFirstTickAndAFailedSaveStops) {
     EXPECT_FALSE(main().menu("MnuCaptper").checked);
     EXPECT_EQ(main().bouton(11).borderStyle, 1);  // its look is left as it was
     EXPECT_EQ(g().nbCaptures, 10);
+}
+
+// Stopping never asks for a region: not right after the automatic save
+// (empty collection), nor after a whole-screen capture, nor while the About
+// window holds the timer (off, but ticked).
+TEST_F(PeriodicTest, StoppingAlwaysWorksStartingNeedsARegion) {
+    const auto stopped = [&](const char* when) {
+        EXPECT_FALSE(main().TimPeriod->enabled) << when;
+        EXPECT_FALSE(main().menu("MnuCaptper").checked) << when;
+        EXPECT_EQ(main().bouton(11).borderStyle, 0) << when;
+        EXPECT_TRUE(sim.messages.shown.empty()) << when;
+    };
+    captureRegion(1500, 1500, 4500, 3000);
+    main().bouton_Click(11);
+    for (int i = 0; i < 9; ++i) tick();
+    ASSERT_EQ(g().nbCaptures, 0);
+    main().bouton_Click(11);
+    stopped("after the automatic save");
+    main().bouton_Click(11);  // nothing to repeat now
+    ASSERT_EQ(sim.messages.shown.size(), 1u);
+    EXPECT_EQ(sim.messages.shown[0].text, txt::kSelectRegionFirst);
+    EXPECT_FALSE(main().TimPeriod->enabled);
+    sim.messages.shown.clear();
+
+    captureRegion(1500, 1500, 4500, 3000);
+    main().bouton_Click(11);
+    main().bouton_Click(1);
+    ASSERT_EQ(main().typeCapture, 'e');
+    main().menu("MnuCaptper").onClick();
+    stopped("after a whole-screen capture");
+
+    captureRegion(1500, 1500, 4500, 3000);
+    main().bouton_Click(11);
+    main().bouton_Click(16);
+    ASSERT_FALSE(main().TimPeriod->enabled);
+    main().bouton_Click(11);
+    stopped("with the About window open");
+    auto ok = prog->frmAbout().cmdOK->onClick;  // a copy: it unloads its window
+    ok();
+    EXPECT_FALSE(main().TimPeriod->enabled);
 }
 
 TEST_F(PeriodicTest, TickDuringASelectionWaits) {
