@@ -3,37 +3,43 @@
 
 #include <turbojpeg.h>
 
-#include <span>
-
-#include "output/atomic_file.h"
-
 namespace vis {
 
 namespace {
 
 struct Compressor {
     tjhandle handle = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
     ~Compressor() {
-        if (jpeg) tjFree(jpeg);
         if (handle) tjDestroy(handle);
     }
 };
 
 }  // namespace
 
-bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality, WriteOptions options) {
-    if (dib.isEmpty()) return false;
+std::optional<FileContent> encodeJpeg(const aDIBSection& dib, int quality) {
+    if (dib.isEmpty()) return std::nullopt;
     Compressor c;
-    if (!c.handle) return false;
+    if (!c.handle) return std::nullopt;
 
     // The DIB layout is taken as it is: bottom-up rows, blue-green-red,
     // padded to BytesPerScanLine bytes.
-    if (tjCompress2(c.handle, dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(), dib.Height(), TJPF_BGR,
-                    &c.jpeg, &c.size, TJSAMP_420, quality, TJFLAG_BOTTOMUP) != 0)
-        return false;
-    return writeFile(utf8Path(path), std::span<const unsigned char>(c.jpeg, c.size), options) == WriteResult::Written;
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    const int r = tjCompress2(c.handle, dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(), dib.Height(),
+                              TJPF_BGR, &jpeg, &size, TJSAMP_420, quality, TJFLAG_BOTTOMUP);
+    // Kept as the encoder left it: no copy of the file.
+    FileContent out{std::shared_ptr<const unsigned char>(jpeg,
+                                                         [](const unsigned char* p) {
+                                                             if (p) tjFree(const_cast<unsigned char*>(p));
+                                                         }),
+                    size};
+    if (r != 0 || !jpeg) return std::nullopt;
+    return out;
+}
+
+bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality, WriteOptions options) {
+    const std::optional<FileContent> jpeg = encodeJpeg(dib, quality);
+    return jpeg && writeFile(utf8Path(path), jpeg->bytes(), options) == WriteResult::Written;
 }
 
 }  // namespace vis
