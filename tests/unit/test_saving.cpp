@@ -99,7 +99,7 @@ TEST_F(SavingTest, NothingToSaveShowsNoDialog) {
     main().bouton_Click(4);
     EXPECT_TRUE(sim.dialogs.saveRequests.empty());
     bool ok = true;
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     EXPECT_TRUE(ok);
     EXPECT_TRUE(main().pictsave->visible);
     EXPECT_TRUE(filesIn(dir()).empty());
@@ -233,7 +233,7 @@ TEST_F(SavingTest, SaveAllInBmpSeries) {
     main().bouton_Click(1);
     sim.clock.time = {14, 22, 32};
     bool ok = true;
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     EXPECT_TRUE(ok);
     EXPECT_EQ(filesIn(dir()), std::vector<std::string>{"Capt-1422321.bmp"});
     const auto b = readBmp(at("Capt-1422321.bmp"));
@@ -244,7 +244,7 @@ TEST_F(SavingTest, SaveAllInBmpSeries) {
     // A greyed box (2 in param.txt) is not unchecked either.
     prog->options().Check1[1]->value = 2;
     region();
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     EXPECT_EQ(filesIn(dir()), (std::vector<std::string>{"Capt-1422321.bmp", "Capt-1422322.bmp"}));
 }
 
@@ -289,7 +289,7 @@ TEST_F(SavingTest, SaveAllFailureAsksForAFolder) {
         prog->options().hide();
         main().pictsave->visible = false;
         bool ok = true;
-        main().EnregistrerTout(ok);
+        main().EnregistrerTout([&](bool r) { ok = r; });
         EXPECT_FALSE(ok) << c.why;
         ASSERT_EQ(sim.messages.shown.size(), 1u) << c.why;
         EXPECT_EQ(sim.messages.shown[0].text, c.message) << c.why;
@@ -308,7 +308,7 @@ TEST_F(SavingTest, SaveAllMakesTheMissingDefaultFolder) {
     fs::remove(dir());  // the documents folder of the regenerated settings, absent on a new account
     sim.clock.time = {9, 5, 3};
     bool ok = true;
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     EXPECT_TRUE(ok);
     EXPECT_EQ(filesIn(dir()), std::vector<std::string>{"Capt-905031.jpg"});
 }
@@ -337,7 +337,7 @@ TEST_F(SavingTest, SaveAllIntoAFolderWithoutWriteAccessSaysSo) {
     region();
     prog->g.ligneParam = padRight(folder->string(), 100) + "0200001007Capt111   ";
     bool ok = true;
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     fs::permissions(dir() / "lecture-seule", fs::perms::owner_all);
     EXPECT_FALSE(ok);
     ASSERT_EQ(sim.messages.shown.size(), 1u);
