@@ -14,17 +14,20 @@ ping_exe=${VIS_BUILD_DIR:-}/tests/vis_wm_ping
 # No capture delay. The captures come through the command line, as a
 # desktop's key binding sends them: no clicks to wait for.
 start_app 0200001007Capt110
+started=$SECONDS
 for n in $(seq 1 29); do
     HOME="$VIS_TMP/home" timeout 20 "$APP_DIR/vistrelle" --screen || fail "capture request $n failed"
     wait_for_title "$MAIN_WIN" "$(count_title "$n")" 60 || fail "whole-screen capture $n was not filed"
 done
 settle
+echo "29 captures in $((SECONDS - started)) s"
 
 "$ping_exe" "$MAIN_WIN" 20 >"$VIS_TMP/ping.txt" &
 ping_pid=$!
 sleep 0.5
 titles=$VIS_TMP/titles.txt
 click_button 5
+clicked=$(date +%s%N)
 # The caption while the files are written, and its end.
 deadline=$((SECONDS + 120))
 while ((SECONDS <= deadline)); do
@@ -33,10 +36,11 @@ while ((SECONDS <= deadline)); do
     [[ $title =~ $(count_title 29) ]] && (($(ls "$OUT_DIR" | wc -l) >= 29)) && break
     sleep 0.05
 done
+saved_ms=$((($(date +%s%N) - clicked) / 1000000))
 kill -TERM "$ping_pid"
 wait "$ping_pid" || true
 read -r _ replies _ longest _ <"$VIS_TMP/ping.txt" || fail "the ping client said nothing"
-echo "ping: $replies replies during the save, the longest after ${longest} ms"
+echo "save-all seen done after ${saved_ms} ms; ping: $replies replies, the longest after ${longest} ms"
 ((replies > 0)) || fail "no ping was answered during the save"
 awk -v l="$longest" 'BEGIN { exit !(l <= 1000) }' || fail "a ping waited ${longest} ms for its answer"
 grep -Eq '^Enregistrement [0-9]+ / 29 \.\.\.$' "$titles" || fail "the caption never counted the files: $(sort -u "$titles")"

@@ -43,8 +43,9 @@ int main(int argc, char** argv) {
     const Window root = DefaultRootWindow(d);
     const Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False);
     const Atom ping = XInternAtom(d, "_NET_WM_PING", False);
-    // Replies are sent to the root window for its substructure listeners.
-    XSelectInput(d, root, SubstructureNotifyMask);
+    // Replies are sent to the root window, for its structure (Qt) or its
+    // substructure listeners (as EWMH has it).
+    XSelectInput(d, root, StructureNotifyMask | SubstructureNotifyMask);
 
     long serial = 0;
     long replies = 0;
