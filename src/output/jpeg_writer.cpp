@@ -3,6 +3,8 @@
 
 #include <turbojpeg.h>
 
+#include <climits>
+
 namespace vis {
 
 namespace {
@@ -23,10 +25,14 @@ std::optional<FileContent> encodeJpeg(const aDIBSection& dib, int quality) {
 
     // The DIB layout is taken as it is: bottom-up rows, blue-green-red,
     // padded to BytesPerScanLine bytes.
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
+    // Room for the largest file at once: the encoder never grows its output
+    // by copying it, and the pages it does not fill are never touched.
+    unsigned long size = tjBufSize(dib.Width(), dib.Height(), TJSAMP_420);
+    unsigned char* jpeg = size <= static_cast<unsigned long>(INT_MAX) ? tjAlloc(static_cast<int>(size)) : nullptr;
+    const int flags = TJFLAG_BOTTOMUP | (jpeg ? TJFLAG_NOREALLOC : 0);
+    if (!jpeg) size = 0;
     const int r = tjCompress2(c.handle, dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(), dib.Height(),
-                              TJPF_BGR, &jpeg, &size, TJSAMP_420, quality, TJFLAG_BOTTOMUP);
+                              TJPF_BGR, &jpeg, &size, TJSAMP_420, quality, flags);
     // Kept as the encoder left it: no copy of the file.
     FileContent out{std::shared_ptr<const unsigned char>(jpeg,
                                                          [](const unsigned char* p) {
