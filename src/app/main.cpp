@@ -146,15 +146,18 @@ int main(int argc, char** argv) {
     if (command.action != vis::StartAction::None) request(command.action);
     // Nobody answers a question at a shutdown: the unsaved captures are put
     // aside for the next start, then the program ends.
+    // A save under way finishes first: the end may come later, from its last file.
+    bool signalled = false;
     vis::onTerminationSignals([&] {
+        signalled = true;
         platform.renderer().run([&] { program.frmMain().finSansQuestion(); });
-        if (program.exitCode != 0)
-            std::fprintf(stderr, "vistrelle : les captures non enregistrées n'ont pas pu être mises de côté dans %s\n",
-                         platform.services().paths.recoveryFolder().c_str());
     });
     // Ended before its event loop ran: Qt's exit would have nothing to end.
     if (program.ending) return program.exitCode;
     const int code = app.exec();
+    if (signalled && program.exitCode != 0)
+        std::fprintf(stderr, "vistrelle : les captures non enregistrées n'ont pas pu être mises de côté dans %s\n",
+                     platform.services().paths.recoveryFolder().c_str());
     // What the program leaves on the clipboard outlives it where a clipboard
     // manager runs; the end stays quick either way.
     vis::handClipboardOver(700);

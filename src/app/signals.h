@@ -3,8 +3,9 @@
 
 // SIGTERM and SIGHUP (a shutdown, a logout without session management,
 // `kill`) end the program through its event loop: the handler runs between
-// two events, so a save under way finishes first, and Qt then hands the
-// clipboard to a clipboard manager and removes the tray icon.
+// two events (a save under way on the workers is let finish first, by the
+// program half), and Qt then hands the clipboard to a clipboard manager and
+// removes the tray icon.
 
 #include <functional>
 

@@ -14,8 +14,9 @@ void FrmMain::externalCommand(int button) {
 
 void FrmMain::serveExternalCommand() {
     // As a hot key: not before the settings are loaded (the poll of the keys
-    // starts then), and never while a capture waits for the screen.
-    if (!Timerclav->enabled || captureBusy_) return;
+    // starts then), never while a capture waits for the screen, nor while
+    // a save is under way.
+    if (!Timerclav->enabled || captureBusy_ || sauvegardeEnCours()) return;
     commandTimer->enabled = false;
     const int button = commandeEnAttente_;
     commandeEnAttente_ = -1;

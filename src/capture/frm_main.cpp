@@ -7,7 +7,6 @@
 #include "capture/texts_main.h"
 #include "collection/flistimages.h"
 #include "output/bmp_codec.h"
-#include "output/dib_section.h"
 #include "output/frm_aide.h"
 #include "output/frm_splash.h"
 #include "platform/format.h"
@@ -247,6 +246,9 @@ void FrmMain::Timlabdeb_Timer() {
 void FrmMain::bouton_Click(int k) {
     const bool capture = k == 0 || k == 1 || k == 2 || k == 10;
     if (capture && captureBusy_) return;  // one capture at a time
+    // Captures, saves, deletions and the quit wait for a save under way.
+    const bool change = capture || k == 4 || k == 5 || k == 7 || k == 8 || k == 12;
+    if (change && refuserPendantSauvegarde()) return;
 
     Timbouton->enabled = true;
     for (int i = 0; i < kToolbarButtons; ++i)
@@ -300,11 +302,9 @@ void FrmMain::doButton(int k) {
         case 4:
             Enregistrer();
             break;
-        case 5: {
-            bool ok = false;
-            EnregistrerTout(ok);
+        case 5:
+            EnregistrerTout();
             break;
-        }
         case 6:
             Imprimer();
             break;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +15,7 @@
 
 namespace vis {
 
-class aDIBSection;
+class SaveRun;
 
 // Twips of the layout that several procedures share.
 inline constexpr int kBarHeight = 1250;
@@ -56,8 +57,7 @@ public:
     int numFichier = 1;
     std::string dossierSauvegarde;
     std::string nomFichier;
-    std::string cdlgFileName;             // the save dialog's file name, kept between uses
-    std::unique_ptr<aDIBSection> dibJpg;  // the JPEG writer's buffer, kept while the window lives
+    std::string cdlgFileName;  // the save dialog's file name, kept between uses
 
     // Pictures of the toolbar: entry i+1 normal, i+18 highlighted (1-based).
     std::vector<Bitmap> imageList1;
@@ -126,6 +126,8 @@ public:
 
     // --- quit ------------------------------------------------------------
     void quitprog();
+    // The end of quitprog once the captures are dealt with.
+    void quitterMaintenant();
     void Form_QueryUnload(bool& cancel, UnloadMode mode);
     void Form_Unload();
     void TimerUnload_Timer();
@@ -159,10 +161,17 @@ public:
     void basculerVignettes();  // toolbar button 15
 
     // --- saving ----------------------------------------------------------
+    // Both write on the background workers and return at once; the window
+    // keeps answering meanwhile. A save under way refuses another.
     void Enregistrer();
-    void EnregistrerTout(bool& savOk);
-    // Writes a capture as BMP or JPEG, completely or not at all.
-    bool ecrireImage(const Bitmap& picture, const std::string& path, bool bmp, WriteOptions options = {});
+    // then(savOk) runs once the save is over: false when it failed (the
+    // message and the options dialog have been shown). Not run when refused.
+    void EnregistrerTout(std::function<void(bool savOk)> then = {});
+    // A save is under way: the collection must not change until it ends.
+    bool sauvegardeEnCours() const { return sauvegarde_ != nullptr; }
+    // Tells the user, when a save is under way, that what they asked for
+    // waits for its end; true then.
+    bool refuserPendantSauvegarde();
 
     // --- copy, print, mail; About and help --------------------------------
     void Buttcopier();
@@ -243,6 +252,18 @@ private:
     // Ends a drag under way: its rectangle and label go with it.
     void abandonnerSelection();
     void refreshCountAndCaption();
+
+    // The save under way, and what it shows meanwhile.
+    void lancerSauvegarde(std::shared_ptr<SaveRun> run);
+    void sauvegardeTerminee();
+    void montrerProgression();
+    std::shared_ptr<SaveRun> sauvegarde_;
+    std::size_t ecrits_ = 0;
+    std::string titreAvantSauvegarde_, titreProgression_;
+    // A termination signal came during the save: the program ends after it.
+    bool finApresSauvegarde_ = false;
+    // Marks the thumbnail of the capture just written as saved.
+    void marquerSauvee(int numero, const Bitmap& picture);
 
     std::array<Control*, kToolbarTiles> bouton_{};
     bool captureBusy_ = false;

@@ -42,8 +42,9 @@ void FrmMain::Timerclav_Timer() {
     const bool nouvelle = vue && !toucheVue_;
     toucheVue_ = vue;
     if (nouvelle) toucheEnAttente_ = ctrl ? 10 : un ? 1 : deux ? 2 : 0;
-    // One capture at a time: a combination pressed meanwhile waits for it.
-    if (toucheEnAttente_ < 0 || captureBusy_) {
+    // One capture at a time: a combination pressed meanwhile waits for it,
+    // and for a save under way.
+    if (toucheEnAttente_ < 0 || captureBusy_ || sauvegardeEnCours()) {
         Timerclav->changedNothing = true;
         // A combination waiting for the capture is served by a later tick.
         Timerclav->idleUntilKey = toucheEnAttente_ < 0;
@@ -83,20 +84,21 @@ void FrmMain::MnuCaptper_Click() {
 
 void FrmMain::TimPeriod_Timer() {
     // A grab still waiting, or a selection the user is making, is not
-    // thrown away: the next tick tries again.
-    if (captureBusy_ || selectionEnCours || selectionPossible()) return;
+    // thrown away: the next tick tries again. Nor is a save under way
+    // (its own, or the user's): ticks are skipped until it ends.
+    if (captureBusy_ || selectionEnCours || selectionPossible() || sauvegardeEnCours()) return;
     Rafraichir();
     // From 10 on, not only at exactly 10: a run started with more captures
     // would otherwise fill the collection and never save.
     if (app.g.nbCaptures < 10) return;
-    bool ok = true;
-    EnregistrerTout(ok);
-    if (ok) {
-        Supprimertout(false);
-    } else {
-        TimPeriod->enabled = false;
-        menu("MnuCaptper").checked = false;
-    }
+    EnregistrerTout([this](bool ok) {
+        if (ok) {
+            Supprimertout(false);
+        } else {
+            TimPeriod->enabled = false;
+            menu("MnuCaptper").checked = false;
+        }
+    });
 }
 
 }  // namespace vis

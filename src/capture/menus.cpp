@@ -13,16 +13,19 @@ void FrmMain::buildMenus() {
         e.onClick = std::move(f);
         return e;
     };
+    // Entries that would change the collection wait for a save under way.
+    auto change = [this](std::function<void()> f) {
+        return [this, f = std::move(f)] {
+            if (!refuserPendantSauvegarde()) f();
+        };
+    };
     MenuEntry& fichier = addMenu("mnufichier");
     fichier.visible = false;
     // Beside the original Ctrl+E, the keys every desktop program knows.
-    entry(fichier, "Mnuenregistrer", [this] { Enregistrer(); }).shortcut = "Ctrl+E; Ctrl+S";
-    entry(fichier, "Mnuenregistrertout", [this] {
-        bool ok = true;
-        EnregistrerTout(ok);
-    }).shortcut = "Ctrl+Shift+S";
+    entry(fichier, "Mnuenregistrer", change([this] { Enregistrer(); })).shortcut = "Ctrl+E; Ctrl+S";
+    entry(fichier, "Mnuenregistrertout", change([this] { EnregistrerTout(); })).shortcut = "Ctrl+Shift+S";
     entry(fichier, "Mnuimprimer", [this] { Imprimer(); }).shortcut = "Ctrl+P";
-    entry(fichier, "Mnuquitter", [this] { quitprog(); }).shortcut = "Ctrl+Q";
+    entry(fichier, "Mnuquitter", change([this] { quitprog(); })).shortcut = "Ctrl+Q";
     fichier.onDropDown = [this] {
         const bool any = app.g.nbCaptures != 0;
         for (const char* n : {"Mnuenregistrer", "Mnuenregistrertout", "Mnuimprimer"}) menu(n).enabled = any;
@@ -30,16 +33,16 @@ void FrmMain::buildMenus() {
 
     MenuEntry& edition = addMenu("mnuedition");
     edition.visible = false;
-    entry(edition, "mnuttscreen", [this] {
-        if (captureBusy_) return;
-        capturTTecran(0);
-        if (!captureEchouee) annulation();
-    });
+    entry(edition, "mnuttscreen", change([this] {
+              if (captureBusy_) return;
+              capturTTecran(0);
+              if (!captureEchouee) annulation();
+          }));
     entry(edition, "mnuretour", [this] { annulation(); });
     entry(edition, "mnucopier", [this] { Buttcopier(); }).shortcut = "Ctrl+C";
-    entry(edition, "mnurafraichir", [this] { Rafraichir(); });
-    entry(edition, "Mnudelcap", [this] { SuppVignette(); }).shortcut = "Del";
-    entry(edition, "Mnudeltout", [this] { Supprimertout(true); });
+    entry(edition, "mnurafraichir", change([this] { Rafraichir(); }));
+    entry(edition, "Mnudelcap", change([this] { SuppVignette(); })).shortcut = "Del";
+    entry(edition, "Mnudeltout", change([this] { Supprimertout(true); }));
     edition.onDropDown = [this] {
         const bool any = app.g.nbCaptures != 0;
         for (const char* n : {"mnuretour", "mnucopier", "mnurafraichir", "Mnudelcap", "Mnudeltout"})
@@ -62,23 +65,20 @@ void FrmMain::buildMenus() {
 
     MenuEntry& captu = addMenu("mnucaptu");
     captu.visible = false;
-    entry(captu, "Mnuphotorapid", [this] {
-        if (captureBusy_) return;
-        capturTTecran(0);
-        if (!captureEchouee) annulation();
-    });
+    entry(captu, "Mnuphotorapid", change([this] {
+              if (captureBusy_) return;
+              capturTTecran(0);
+              if (!captureEchouee) annulation();
+          }));
     entry(captu, "mnuveille", [this] { mnuveille_Click(); });
-    entry(captu, "Mnuquitt", [this] { quitprog(); });
+    entry(captu, "Mnuquitt", change([this] { quitprog(); }));
 
     MenuEntry& flott = addMenu("Mnuflott");
     flott.visible = false;
-    entry(flott, "mnuFenregistrer", [this] { Enregistrer(); });
-    entry(flott, "MnuFenregistrertout", [this] {
-        bool ok = true;
-        EnregistrerTout(ok);
-    });
-    entry(flott, "MnuFdelcap", [this] { SuppVignette(); });
-    entry(flott, "Mnufdeltout", [this] { Supprimertout(true); });
+    entry(flott, "mnuFenregistrer", change([this] { Enregistrer(); }));
+    entry(flott, "MnuFenregistrertout", change([this] { EnregistrerTout(); }));
+    entry(flott, "MnuFdelcap", change([this] { SuppVignette(); }));
+    entry(flott, "Mnufdeltout", change([this] { Supprimertout(true); }));
 }
 
 void FrmMain::chargtconstMain() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/qt_platform.h"
 
+#include "desktop/qt_jobs.h"
 #include "desktop/qt_output.h"
 #include "desktop/qt_services.h"
 #include "desktop/qt_tray.h"
@@ -56,8 +57,9 @@ struct QtPlatform::Impl {
     QtPrinter printer{[this] { return renderer.modalScope(); }};
     QtMail mail;
     QtSystemInfo systemInfo;
-    Platform platform{screen, clipboard, *grabber, clock, renderer, messages, sound,
-                      dialogs, keyboard, paths, tray, printer, mail, systemInfo};
+    QtJobs jobs{[this](const std::function<void()>& handler) { renderer.run(handler); }};
+    Platform platform{screen,   clipboard, *grabber, clock,   renderer, messages,   sound, dialogs,
+                      keyboard, paths,     tray,     printer, mail,     systemInfo, jobs};
 };
 
 QtPlatform::QtPlatform() : d_(std::make_unique<Impl>()) {

@@ -189,29 +189,39 @@ std::filesystem::path temporaryName(const std::filesystem::path& folder) {
     return folder / name;
 }
 
+std::optional<std::filesystem::path> writeTemporary(const std::filesystem::path& folder,
+                                                    std::span<const unsigned char> bytes,
+                                                    const std::filesystem::path& keepRightsOf) {
+    std::filesystem::path temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = temporaryName(folder);
+        fd = openExclusive(temp);
+        if (fd < 0 && errno != EEXIST) return std::nullopt;  // no such folder, no right to write there...
+    }
+    if (fd < 0) return std::nullopt;
+
+    if (!keepRightsOf.empty()) copyPermissions(fd, keepRightsOf);
+    bool ok = writeAll(fd, bytes.data(), bytes.size()) && flushToDisk(fd);
+    ok = closeFile(fd) && ok;
+    if (ok) return temp;
+    std::error_code ec;
+    std::filesystem::remove(temp, ec);
+    return std::nullopt;
+}
+
 WriteResult writeFile(const std::filesystem::path& target, std::span<const unsigned char> bytes, WriteOptions options) {
     if (!target.has_filename()) return WriteResult::Failed;
 
     const std::filesystem::path folder = folderOf(target);
     removeStaleTemporaries(folder);
 
-    std::filesystem::path temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = temporaryName(folder);
-        fd = openExclusive(temp);
-        if (fd < 0 && errno != EEXIST) return WriteResult::Failed;  // no such folder, no right to write there...
-    }
-    if (fd < 0) return WriteResult::Failed;
-
-    if (options.replace) copyPermissions(fd, target);
-    bool ok = writeAll(fd, bytes.data(), bytes.size()) && flushToDisk(fd);
-    ok = closeFile(fd) && ok;
-
-    WriteResult r = ok ? renameEntry(temp, target, options.replace) : WriteResult::Failed;
+    const auto temp = writeTemporary(folder, bytes, options.replace ? target : std::filesystem::path());
+    if (!temp) return WriteResult::Failed;
+    WriteResult r = renameEntry(*temp, target, options.replace);
     if (r != WriteResult::Written) {
         std::error_code ec;
-        std::filesystem::remove(temp, ec);
+        std::filesystem::remove(*temp, ec);
     } else if (options.flushFolder && !flushFolder(folder)) {
         // In place, but not known to be on the disk: not called saved.
         r = WriteResult::Failed;

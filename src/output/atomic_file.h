@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +28,21 @@ struct WriteOptions {
     // power cut. A caller writing several files there may do it once, last.
     bool flushFolder = true;
 };
+
+// A file's content in memory, kept however its encoder made it.
+struct FileContent {
+    std::shared_ptr<const unsigned char> data;
+    std::size_t size = 0;
+    std::span<const unsigned char> bytes() const { return {data.get(), size}; }
+};
+
+// The first half of writeFile: the whole content under a new temporary name
+// in the folder, flushed to disk. Its path, or nothing (and nothing left
+// behind). The caller renames it (renameEntry) or removes it. A file at
+// keepRightsOf lends it its access rights.
+std::optional<std::filesystem::path> writeTemporary(const std::filesystem::path& folder,
+                                                    std::span<const unsigned char> bytes,
+                                                    const std::filesystem::path& keepRightsOf = {});
 
 // Writes the whole content under a temporary name in the target's folder
 // (created exclusively, never through a link), flushes it to disk and renames

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "output/dib_section.h"
 
+#include <cstring>
 #include <limits>
+#include <new>
 #include <stdexcept>
 
 #include "output/bgr24.h"
@@ -15,25 +17,35 @@ std::int32_t bytesPerScanLine(std::int32_t width) {
     return static_cast<std::int32_t>((triple + 3) & ~3LL);
 }
 
-bool aDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight) {
+bool aDIBSection::reserve(std::int32_t lWidth, std::int32_t lHeight) {
     ClearUp();
     if (lWidth <= 0 || lHeight <= 0) return false;
     const long long imageSize = static_cast<long long>(bytesPerScanLine(lWidth)) * lHeight;
     if (imageSize > std::numeric_limits<std::int32_t>::max())
         throw std::overflow_error("aDIBSection::Create: picture too large");
 
-    // calloc: large blocks come straight from the system already zeroed, so
-    // an empty buffer costs no pass over its memory.
-    bits_.reset(static_cast<unsigned char*>(std::calloc(static_cast<std::size_t>(imageSize), 1)));
-    if (!bits_) return false;
+    // A picture's memory: a mapping of its own in large pages, so that
+    // filling it costs a copy rather than thousands of page faults.
+    try {
+        bits_ = pixelMemory(static_cast<std::size_t>(imageSize));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     header_.biWidth = lWidth;
     header_.biHeight = lHeight;
     header_.biSizeImage = static_cast<std::uint32_t>(imageSize);
     return true;
 }
 
+bool aDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight) {
+    if (!reserve(lWidth, lHeight)) return false;
+    std::memset(bits_.get(), 0, header_.biSizeImage);
+    return true;
+}
+
 bool aDIBSection::CreateFromPicture(const Bitmap& picd) {
-    if (!Create(picd.width(), picd.height())) return false;
+    // Every byte is written, the padding included: nothing to clear first.
+    if (!reserve(picd.width(), picd.height())) return false;
     detail::packBottomUpBgr24(picd, bits_.get(), static_cast<std::size_t>(BytesPerScanLine()));
     return true;
 }

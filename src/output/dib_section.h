@@ -63,10 +63,9 @@ public:
     void ClearUp();
 
 private:
-    struct FreeBits {
-        void operator()(unsigned char* p) const { std::free(p); }
-    };
-    std::unique_ptr<unsigned char, FreeBits> bits_;
+    // The buffer for that size, its contents not set yet.
+    bool reserve(std::int32_t lWidth, std::int32_t lHeight);
+    std::shared_ptr<std::uint8_t[]> bits_;
     BitmapInfoHeader header_{};
 };
 

@@ -5,9 +5,7 @@
 #include <turbojpeg.h>
 #endif
 
-#include <span>
-
-#include "output/atomic_file.h"
+#include <climits>
 
 namespace vis {
 
@@ -23,27 +21,41 @@ namespace {
 
 struct Compressor {
     tjhandle handle = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
     ~Compressor() {
-        if (jpeg) tjFree(jpeg);
         if (handle) tjDestroy(handle);
     }
 };
 
 }  // namespace
 
-bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality, WriteOptions options) {
-    if (dib.isEmpty()) return false;
+std::optional<FileContent> encodeJpeg(const aDIBSection& dib, int quality) {
+    if (dib.isEmpty()) return std::nullopt;
     Compressor c;
-    if (!c.handle) return false;
+    if (!c.handle) return std::nullopt;
 
     // The DIB layout is taken as it is: bottom-up rows, blue-green-red,
     // padded to BytesPerScanLine bytes.
-    if (tjCompress2(c.handle, dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(), dib.Height(), TJPF_BGR,
-                    &c.jpeg, &c.size, TJSAMP_420, quality, TJFLAG_BOTTOMUP) != 0)
-        return false;
-    return writeFile(utf8Path(path), std::span<const unsigned char>(c.jpeg, c.size), options) == WriteResult::Written;
+    // Room for the largest file at once: the encoder never grows its output
+    // by copying it, and the pages it does not fill are never touched.
+    unsigned long size = tjBufSize(dib.Width(), dib.Height(), TJSAMP_420);
+    unsigned char* jpeg = size <= static_cast<unsigned long>(INT_MAX) ? tjAlloc(static_cast<int>(size)) : nullptr;
+    const int flags = TJFLAG_BOTTOMUP | (jpeg ? TJFLAG_NOREALLOC : 0);
+    if (!jpeg) size = 0;
+    const int r = tjCompress2(c.handle, dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(), dib.Height(),
+                              TJPF_BGR, &jpeg, &size, TJSAMP_420, quality, flags);
+    // Kept as the encoder left it: no copy of the file.
+    FileContent out{std::shared_ptr<const unsigned char>(jpeg,
+                                                         [](const unsigned char* p) {
+                                                             if (p) tjFree(const_cast<unsigned char*>(p));
+                                                         }),
+                    size};
+    if (r != 0 || !jpeg) return std::nullopt;
+    return out;
+}
+
+bool EcrireJpg(const aDIBSection& dib, const std::string& path, int quality, WriteOptions options) {
+    const std::optional<FileContent> jpeg = encodeJpeg(dib, quality);
+    return jpeg && writeFile(utf8Path(path), jpeg->bytes(), options) == WriteResult::Written;
 }
 
 #endif

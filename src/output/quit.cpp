@@ -11,6 +11,7 @@
 namespace vis {
 
 void FrmMain::quitprog() {
+    if (refuserPendantSauvegarde()) return;
     TimPeriod->enabled = false;
     SavOptions();
     if (app.ending) return;
@@ -23,11 +24,17 @@ void FrmMain::quitprog() {
             return;
         }
         if (r == MsgResult::Yes) {
-            bool ok = true;
-            EnregistrerTout(ok);
-            if (!ok) return;
+            // The program ends once every file is written, not before.
+            EnregistrerTout([this](bool ok) {
+                if (ok) quitterMaintenant();
+            });
+            return;
         }
     }
+    quitterMaintenant();
+}
+
+void FrmMain::quitterMaintenant() {
     // The collection window refuses while the main window has not agreed;
     // the main window's agreement lets it go.
     bool cancel = false;

@@ -74,7 +74,15 @@ bool FrmMain::capturesEnSurete() {
     return false;
 }
 
-void FrmMain::finSansQuestion() { app.end(mettreDeCote() ? 0 : 1); }
+void FrmMain::finSansQuestion() {
+    // Files being written are let finish first; what they save is then not
+    // put aside.
+    if (sauvegardeEnCours()) {
+        finApresSauvegarde_ = true;
+        return;
+    }
+    app.end(mettreDeCote() ? 0 : 1);
+}
 
 void FrmMain::refiler(const CaptureMiseDeCote& c) {
     // Filed as the grab files a capture: from the control that holds it, at

@@ -24,5 +24,11 @@ inline constexpr std::string_view kFolderReadOnlyEnd =
 // folder that takes files).
 inline constexpr std::string_view kSaveFailedStart = "Pb d'enregistrement, le fichier ";
 inline constexpr std::string_view kSaveFailedEnd = " n'a pas pu être écrit ...";
+// The main window's caption while the files are written: "Enregistrement 12 / 29 ...".
+inline constexpr std::string_view kSavingStart = "Enregistrement ";
+inline constexpr std::string_view kSavingOf = " / ";
+inline constexpr std::string_view kSavingEnd = " ...";
+// What would change the collection waits for the save to end.
+inline constexpr std::string_view kSaveRunning = "Enregistrement en cours : attendez qu'il soit terminé ...";
 
 }  // namespace vis::txt

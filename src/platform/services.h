@@ -224,6 +224,19 @@ public:
     virtual std::string recoveryFolder() const = 0;
 };
 
+// Work that must not hold up the event loop (encoding and writing files).
+class IBackgroundJobs {
+public:
+    virtual ~IBackgroundJobs() = default;
+    // How many jobs run at the same time.
+    virtual int workerCount() const = 0;
+    // Runs `work` on a worker thread, then `done` on the event loop's thread
+    // between two events, like any handler. `work` must not touch the view
+    // models nor the program's state; what it makes goes to `done` through
+    // what both hold. Jobs start in the order given.
+    virtual void start(std::function<void()> work, std::function<void()> done) = 0;
+};
+
 // Everything the program half receives from the machine.
 struct Platform {
     IScreen& screen;
@@ -240,6 +253,7 @@ struct Platform {
     IPrinter& printer;
     IMailClient& mail;
     ISystemInfo& systemInfo;
+    IBackgroundJobs& jobs;
 };
 
 }  // namespace vis

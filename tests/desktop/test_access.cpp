@@ -179,8 +179,8 @@ TEST(AccessOnQt, TheToolbarReadsAsSeventeenNamedButtonsInItsOrder) {
     QtPlatform qt;
     FolderPaths paths(folder.path().string());
     Platform& s = qt.services();
-    Platform platform{s.screen,  s.clipboard, s.grabber, s.clock,   s.windows, s.messages, s.sound,
-                      s.dialogs, s.keyboard,  paths,     s.tray,    s.printer, s.mail,     s.systemInfo};
+    Platform platform{s.screen,   s.clipboard, s.grabber, s.clock,   s.windows, s.messages,   s.sound, s.dialogs,
+                      s.keyboard, paths,       s.tray,    s.printer, s.mail,    s.systemInfo, s.jobs};
     Program prog(platform);
     prog.start();
     ASSERT_TRUE(waitUntil([&] { return prog.frmMain().Timerclav->enabled; }));

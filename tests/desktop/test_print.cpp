@@ -57,8 +57,9 @@ protected:
     QString pdf = QString::fromStdString(folder.file("page.pdf"));
     sim::SimPlatform sim{1024, 768};
     QtPrinter printer{{}, [this](QPrinter& p) { return toPdf(p); }};
-    Platform platform{sim.screen,  sim.clipboard, sim.grabber, sim.clock, sim.windows, sim.messages, sim.sound,
-                      sim.dialogs, sim.keyboard,  sim.paths,   sim.tray,  printer,     sim.mail,     sim.systemInfo};
+    Platform platform{sim.screen,   sim.clipboard, sim.grabber, sim.clock,      sim.windows,
+                      sim.messages, sim.sound,     sim.dialogs, sim.keyboard,   sim.paths,
+                      sim.tray,     printer,       sim.mail,    sim.systemInfo, sim.jobs};
     Program prog{platform};
 };
 

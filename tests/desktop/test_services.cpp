@@ -14,8 +14,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <mutex>
+#include <thread>
 
 #include "desktop/qt_image.h"
+#include "desktop/qt_jobs.h"
 #include "desktop/qt_platform.h"
 #include "desktop/qt_services.h"
 #include "desktop/renderer.h"
@@ -329,6 +332,30 @@ TEST(QtServices, PlatformHandsOutOneOfEach) {
     EXPECT_EQ(&p, &platform.services()) << "the program may keep the reference";
     EXPECT_EQ(&p.windows, static_cast<IWindowSystem*>(&platform.renderer()));
     EXPECT_EQ(p.screen.twipsPerPixelX(), 15);
+}
+
+TEST(QtServices, JobsWorkOffTheEventLoopAndEndAsHandlersOnIt) {
+    int handled = 0;
+    QtJobs jobs([&](const std::function<void()>& handler) {
+        ++handled;
+        handler();
+    });
+    EXPECT_GE(jobs.workerCount(), 2);
+    const auto gui = std::this_thread::get_id();
+    std::vector<std::thread::id> workedOn, doneOn;
+    std::mutex m;
+    for (int i = 0; i < 3; ++i)
+        jobs.start(
+            [&] {
+                std::lock_guard lock(m);
+                workedOn.push_back(std::this_thread::get_id());
+            },
+            [&] { doneOn.push_back(std::this_thread::get_id()); });
+    EXPECT_TRUE(doneOn.empty()) << "completions wait for the event loop";
+    ASSERT_TRUE(test::waitUntil([&] { return doneOn.size() == 3; }));
+    for (const auto& id : workedOn) EXPECT_NE(id, gui);
+    for (const auto& id : doneOn) EXPECT_EQ(id, gui);
+    EXPECT_GE(handled, 1);
 }
 
 }  // namespace

@@ -265,6 +265,22 @@ std::optional<std::string> SimDialogs::openFile(const FileDialogRequest& r) {
     return a;
 }
 
+void SimJobs::start(std::function<void()> work, std::function<void()> done) {
+    ++started;
+    held_.push_back({std::move(work), std::move(done)});
+    mostWaiting = std::max(mostWaiting, held_.size());
+    if (!hold) run(held_.size() - 1);
+}
+
+bool SimJobs::run(std::size_t index) {
+    if (index >= held_.size()) return false;
+    Job job = std::move(held_[index]);
+    held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (job.work) job.work();
+    if (job.done) job.done();
+    return true;
+}
+
 SimPlatform::SimPlatform(int widthPx, int heightPx) {
     static std::atomic<int> counter{0};
     screen.wPx = widthPx;
@@ -289,8 +305,8 @@ SimPlatform::~SimPlatform() {
 }
 
 Platform SimPlatform::platform() {
-    return Platform{screen,  clipboard, grabber, clock, windows, messages, sound,
-                    dialogs, keyboard,  paths,   tray,  printer, mail,     systemInfo};
+    return Platform{screen,   clipboard, grabber, clock,   windows, messages,   sound, dialogs,
+                    keyboard, paths,     tray,    printer, mail,    systemInfo, jobs};
 }
 
 }  // namespace vis::sim

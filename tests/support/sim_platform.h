@@ -257,6 +257,33 @@ public:
     std::string recoveryFolder() const override { return recovery; }
 };
 
+// Jobs run on the test's own thread: at once (the default), or held until
+// the test runs them, in any order, to play what happens meanwhile.
+class SimJobs : public IBackgroundJobs {
+public:
+    int workerCount() const override { return workers; }
+    void start(std::function<void()> work, std::function<void()> done) override;
+    // Runs the work and then the completion of the job started index-th
+    // among those still waiting (0: the oldest). False when there is none.
+    bool run(std::size_t index = 0);
+    void runAll() {
+        while (run()) {
+        }
+    }
+    std::size_t waiting() const { return held_.size(); }
+
+    int workers = 2;
+    bool hold = false;
+    std::size_t started = 0;
+    std::size_t mostWaiting = 0;  // the most jobs started and not yet finished at once
+
+private:
+    struct Job {
+        std::function<void()> work, done;
+    };
+    std::deque<Job> held_;
+};
+
 class SimPlatform {
 public:
     explicit SimPlatform(int widthPx = 1024, int heightPx = 768);
@@ -286,6 +313,7 @@ public:
     SimPrinter printer{*this};
     SimMail mail;
     SimSystemInfo systemInfo;
+    SimJobs jobs;
 
     // Ordered trace of the effects the program had on the machine.
     std::vector<std::string> trace;

@@ -127,7 +127,7 @@ TEST_F(SavingTest, NothingToSaveShowsNoDialog) {
     main().bouton_Click(4);
     EXPECT_TRUE(sim.dialogs.saveRequests.empty());
     bool ok = true;
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     EXPECT_TRUE(ok);
     // No capture on display: nothing for the marker to mark.
     EXPECT_FALSE(main().pictsave->visible);
@@ -163,14 +163,14 @@ TEST_F(SavingTest, TheMarkerGoesWithTheCaptureOnDisplay) {
     region();
     region();
     bool ok = true;
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     ASSERT_TRUE(main().pictsave->visible);
     // The shown capture deleted, the window folded to its toolbar: no marker,
     // not even after another save-all.
     liste().clickimage1(2);
     main().bouton_Click(7);
     EXPECT_FALSE(main().pictsave->visible);
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     EXPECT_FALSE(main().pictsave->visible);
     liste().clickimage1(1);
     EXPECT_TRUE(main().pictsave->visible);
@@ -328,7 +328,7 @@ TEST_F(SavingTest, SaveAllInBmpSeries) {
     main().bouton_Click(1);
     sim.clock.time = {14, 22, 32};
     bool ok = true;
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     EXPECT_TRUE(ok);
     EXPECT_EQ(filesIn(dir()), std::vector<std::string>{"Capt-1422321.bmp"});
     const auto b = readBmp(at("Capt-1422321.bmp"));
@@ -342,7 +342,7 @@ TEST_F(SavingTest, SaveAllInBmpSeries) {
     writeSettings(record);
     main().chargtparam();
     region();
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     EXPECT_EQ(filesIn(dir()), (std::vector<std::string>{"Capt-1422321.bmp", "Capt-1422322.bmp"}));
 }
 
@@ -387,7 +387,7 @@ TEST_F(SavingTest, SaveAllFailureAsksForAFolder) {
         prog->options().hide();
         main().pictsave->visible = false;
         bool ok = true;
-        main().EnregistrerTout(ok);
+        main().EnregistrerTout([&](bool r) { ok = r; });
         EXPECT_FALSE(ok) << c.why;
         ASSERT_EQ(sim.messages.shown.size(), 1u) << c.why;
         EXPECT_EQ(sim.messages.shown[0].text, c.message) << c.why;
@@ -406,7 +406,7 @@ TEST_F(SavingTest, SaveAllMakesTheMissingDefaultFolder) {
     fs::remove(dir());  // the documents folder of the regenerated settings, absent on a new account
     sim.clock.time = {9, 5, 3};
     bool ok = true;
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     EXPECT_TRUE(ok);
     EXPECT_EQ(filesIn(dir()), std::vector<std::string>{"Capt-905031.jpg"});
 }
@@ -435,7 +435,7 @@ TEST_F(SavingTest, SaveAllIntoAFolderWithoutWriteAccessSaysSo) {
     region();
     prog->g.ligneParam = padRight(folder->string(), 100) + "0200001007Capt111   ";
     bool ok = true;
-    main().EnregistrerTout(ok);
+    main().EnregistrerTout([&](bool r) { ok = r; });
     fs::permissions(dir() / "lecture-seule", fs::perms::owner_all);
     EXPECT_FALSE(ok);
     ASSERT_EQ(sim.messages.shown.size(), 1u);

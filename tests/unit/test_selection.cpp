@@ -335,7 +335,7 @@ TEST_F(SelectionTest, SavedMarkerOnlyWithASavedCaptureOnDisplay) {
     FrmMain& m = main();
     captureRegion(100, 100, 1600, 1600);
     bool ok = true;
-    m.EnregistrerTout(ok);
+    m.EnregistrerTout([&](bool r) { ok = r; });
     ASSERT_TRUE(ok);
     EXPECT_TRUE(m.pictsave->visible);
     m.bouton_Click(14);  // bar mode shows no capture
