@@ -12,6 +12,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Programs that run anywhere without the compiler's DLLs beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(ZLIB_USE_STATIC_LIBS ON)
 # The build machine's libraries are not Windows ones.
 set(ENV{PKG_CONFIG_LIBDIR} "${CMAKE_FIND_ROOT_PATH}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")

@@ -13,6 +13,7 @@ namespace vis {
 
 // A build without an encoder (MinGW from Debian): every JPEG is a failed
 // write, reported as such, never a file that is not one.
+std::optional<FileContent> encodeJpeg(const aDIBSection&, int) { return std::nullopt; }
 bool EcrireJpg(const aDIBSection&, const std::string&, int, WriteOptions) { return false; }
 
 #else
