@@ -40,7 +40,8 @@ shot() {
 }
 
 # save_all N: Fichier > Enregistrer tout, then prints the N BMP files written,
-# oldest first.
+# in the collection's order: files are written side by side, then named in
+# that order, so their change times (the rename's) tell it, not their data's.
 save_all() {
     local deadline=$((SECONDS + 15)) files
     menu_entry "$MAIN_WIN" alt+f t || fail "the Fichier menu is out of reach"
@@ -50,7 +51,9 @@ save_all() {
         sleep 0.2
     done
     sleep 0.5
-    ls -tr "${files[@]}"
+    # Renames within one clock tick share a time: the capture's number in
+    # the name comes next.
+    stat -c '%.9Z %n' "${files[@]}" | sort -k1,1n -k2,2V | cut -d' ' -f2-
 }
 
 # same_pixels BMP PPM X Y W H: the BMP file holds exactly the W x H pixels of
