@@ -32,6 +32,16 @@ start_app() {
     sleep "${START_PAUSE:-1}"
 }
 
+# Waits until the splash (up to 2 s after the start) has left the screen, for
+# a test that takes the screen's picture as the program will find it.
+wait_splash_gone() {
+    local deadline=$((SECONDS + 10))
+    while [[ -n $(xdotool search --onlyvisible --name '^Vistrelle 1\.3$' 2>/dev/null) ]]; do
+        ((SECONDS <= deadline)) || fail "the splash stayed"
+        sleep 0.1
+    done
+}
+
 stop_app() {
     if [[ -n $APP_PID ]]; then
         kill "$APP_PID" 2>/dev/null || true

@@ -12,11 +12,7 @@ source "$(dirname "$0")/desktop.sh"
 
 pattern_root
 start_app "$BMP_SETTINGS"
-# The screen as it is once the splash has gone (it stays 2 s).
-for _ in $(seq 1 100); do
-    [[ -z $(xdotool search --onlyvisible --name '^Vistrelle 1\.3$' 2>/dev/null) ]] && break
-    sleep 0.1
-done
+wait_splash_gone
 shot density-start
 root_ppm "$VIS_TMP/before.ppm"
 enter_selection

@@ -31,6 +31,7 @@ primary_on_the_left() {
     # Flush right on the primary, at the top.
     read -r x y w h < <(frame_rect "$MAIN_WIN")
     ((x + w == 1920 && y == 0)) || fail "the main window is at $x,$y ${w}x$h, not at the primary's top right"
+    wait_splash_gone
     root_ppm "$VIS_TMP/before.ppm"
 
     enter_selection
@@ -57,6 +58,7 @@ primary_on_the_right() {
     start_app "$BMP_SETTINGS"
     read -r x y w h < <(frame_rect "$MAIN_WIN")
     ((x >= 1920 && x + w == 3840 && y == 0)) || fail "the main window is at $x,$y ${w}x$h, not on the right monitor"
+    wait_splash_gone
     root_ppm "$VIS_TMP/before.ppm"
     enter_selection
     is_maximised "$MAIN_WIN" || fail "the frozen screen does not cover both monitors: $(frame_rect "$MAIN_WIN")"

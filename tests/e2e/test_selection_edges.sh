@@ -25,6 +25,7 @@ wait_for_file() {
 
 png_and_marker() {
     pattern_root
+    wait_splash_gone
     root_ppm "$VIS_TMP/before.ppm"
     start_app
     enter_selection
@@ -55,6 +56,7 @@ png_and_marker() {
 
 title_bar_release() {
     pattern_root
+    wait_splash_gone
     root_ppm "$VIS_TMP/before.ppm"
     start_app "$BMP_SETTINGS"
     enter_selection
