@@ -62,6 +62,9 @@ bool FrmMain::mettreDeCote() {
     // Once aside, the program ends: a signal during the last message must
     // not put them aside a second time.
     if (misesDeCote_) return true;
+    // An offer still to come (put off by a capture under way) would find
+    // this run's own captures and, answered Oui, take them out again.
+    recuperationProposee_ = true;
     const std::vector<CaptureMiseDeCote> captures = capturesNonEnregistrees();
     misesDeCote_ = captures.empty() || recoveryFolder(app).store(captures);
     return misesDeCote_;
