@@ -161,26 +161,12 @@ TEST_F(AccessTest, ShortcutsActOnWhatHoldsWhenPressedNotWhenTheMenuWasLastOpened
     EXPECT_EQ(saves, 2);
 }
 
-class FolderPaths final : public IPaths {
-public:
-    explicit FolderPaths(std::string folder) : folder_(std::move(folder)) {}
-    std::string programFolder() const override { return folder_; }
-    std::string configFolder() const override { return folder_; }
-    std::string documentsFolder() const override { return folder_; }
-    std::string recoveryFolder() const override { return folder_ + "/recovery"; }
-
-private:
-    std::string folder_;
-};
-
 TEST(AccessOnQt, TheToolbarReadsAsSeventeenNamedButtonsInItsOrder) {
     testing_files::TempFolder folder;
     ASSERT_TRUE(saveParamFile(folder.path() / "param.txt", defaultRecord(folder.path().string())));
     QtPlatform qt;
-    FolderPaths paths(folder.path().string());
-    Platform& s = qt.services();
-    Platform platform{s.screen,   s.clipboard, s.grabber, s.clock,   s.windows, s.messages,   s.sound, s.dialogs,
-                      s.keyboard, paths,       s.tray,    s.printer, s.mail,    s.systemInfo, s.jobs};
+    test::FolderPaths paths(folder.path().string());
+    Platform platform = test::withPaths(qt.services(), paths);
     Program prog(platform);
     prog.start();
     ASSERT_TRUE(waitUntil([&] { return prog.frmMain().Timerclav->enabled; }));
