@@ -9,6 +9,8 @@ set -u
 exec 2>&1
 export HOME=/tmp/work XDG_RUNTIME_DIR=/tmp/work/runtime VIS_TMP=/tmp/work VIS_OUT=/tmp/out VIS_EXE=/tmp/app/vistrelle
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The caller's folder may lie under the /tmp that the session's own hides.
+cd "$HOME"
 export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland
 pids=()
 stop_all() {
