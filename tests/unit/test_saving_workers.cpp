@@ -6,6 +6,7 @@
 #include <turbojpeg.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -225,6 +226,9 @@ TEST(WorkerPool, JobsRunSideBySideAndCompletionsWaitForTheirThread) {
         pool.deliver();
     }
     EXPECT_EQ(arrived, 2);
+    // A worker wakes the loop just after handing its completion over: the
+    // loop may have taken both before the second wake comes.
+    for (int i = 0; i < 2000 && wakes < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(wakes, 2);
     for (const auto& id : doneOn) EXPECT_EQ(id, std::this_thread::get_id());
     EXPECT_GE(WorkerPool::defaultThreads(), 2);
