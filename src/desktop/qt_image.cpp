@@ -9,6 +9,10 @@
 #include <memory>
 #include <vector>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
 #define VIS_SSE2 1
@@ -20,6 +24,21 @@ namespace vis {
 
 namespace {
 void releaseBitmap(void* info) { delete static_cast<Bitmap*>(info); }
+
+#if defined(__linux__)
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+struct Mapping {
+    void* start;
+    std::size_t length;
+};
+
+void releaseMapping(void* info) {
+    auto* m = static_cast<Mapping*>(info);
+    ::munmap(m->start, m->length);
+    delete m;
+}
+#endif
 
 // The shares of the source pixels under each target pixel along one axis, in
 // fixed point. Target pixel t covers [t*s, (t+1)*s) in units where source
@@ -200,6 +219,32 @@ Bitmap bitmapOf(const QImage& image) {
     auto keep = std::make_shared<const QImage>(std::move(bgr));
     return Bitmap::fromBgr24(keep->width(), keep->height(), keep->constBits(),
                              static_cast<std::size_t>(keep->bytesPerLine()), keep);
+}
+
+QImage largeImage(int width, int height, QImage::Format format) {
+#if defined(__linux__)
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    if (width > 0 && height > 0 && depth % 8 == 0) {
+        // Lines aligned as QImage aligns its own.
+        const std::size_t row = std::size_t{static_cast<unsigned>(width)} * static_cast<unsigned>(depth) / 8;
+        const std::size_t line = (row + 3) & ~std::size_t{3};
+        const std::size_t bytes = line * static_cast<unsigned>(height);
+        if (bytes >= kHugePage && bytes < (std::size_t{1} << 31)) {
+            // One spare huge page, so that the picture can start on a boundary.
+            const std::size_t length = (bytes + kHugePage - 1) / kHugePage * kHugePage + kHugePage;
+            void* start = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (start != MAP_FAILED) {
+                const auto at = (reinterpret_cast<std::uintptr_t>(start) + kHugePage - 1) & ~(kHugePage - 1);
+                auto* first = reinterpret_cast<uchar*>(at);
+                // Only a wish: without it the memory is still good.
+                ::madvise(first, length - (at - reinterpret_cast<std::uintptr_t>(start)), MADV_HUGEPAGE);
+                return QImage(first, width, height, static_cast<qsizetype>(line), format, releaseMapping,
+                              new Mapping{start, length});
+            }
+        }
+    }
+#endif
+    return QImage(width, height, format);
 }
 
 QImage scaledImage(const QImage& image, QSize size, const QRect& part, QImage into) {

@@ -17,11 +17,6 @@ namespace vis {
 struct PortalTimes {
     int answerMs = 5000;     // a grab without a dialog: longer is a failure
     int chooserMs = 120000;  // the user picking a window in the desktop's dialog
-    // The compositor drops the program's hidden windows from the screen at
-    // a later frame, not at once: the picture is asked for after this. Under
-    // sway on a loaded machine, 34 ms still let them in now and then, 50 ms
-    // never (tiled windows need sway's whole 200 ms layout timeout).
-    int frameMs = 50;
 };
 
 class PortalGrabber final : public IScreenGrabber {

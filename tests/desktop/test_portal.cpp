@@ -129,7 +129,7 @@ protected:
         ASSERT_TRUE(c.registerVirtualObject(kRoot, &portal, QDBusConnection::SubPath));
     }
     std::unique_ptr<PortalGrabber> grabber(int answerMs = 3000) {
-        return std::make_unique<PortalGrabber>(connect(QStringLiteral("grabber")), PortalTimes{answerMs, answerMs, 0});
+        return std::make_unique<PortalGrabber>(connect(QStringLiteral("grabber")), PortalTimes{answerMs, answerMs});
     }
     QString fileUri(const QString& name) { return QUrl::fromLocalFile(dir.filePath(name)).toString(); }
 
