@@ -204,7 +204,6 @@ void FrmMain::formLoad() {
     left = 0;
     app.frmSplash().show();
     Timsplash->enabled = true;
-    app.g.nbCaptures = 0;
 
     state = WindowState::Normal;
     height = kStartHeight;

@@ -46,6 +46,8 @@ public:
     bool modeBarre = false;
     int hauteurHorsBarre = 0, largeurHorsBarre = 0;
     std::string imageAffichee;  // "picture" or "image"
+    // Set from veille() by a hot key: a region selected then puts the
+    // windows back to sleep.
     bool enVeille = false;
 
     // Hover state of the toolbar.
@@ -123,6 +125,9 @@ public:
     // A message of the notification-area icon (INotifyIcon numbering).
     void trayMessage(int m);
     void mnuveille_Click();
+    // The windows were put to sleep; the tray menu's entry says which way it goes.
+    bool veille() const { return veille_; }
+    void setVeille(bool v);
 
     // --- quit ------------------------------------------------------------
     void quitprog();
@@ -159,6 +164,11 @@ public:
     void SuppVignette();
     void Supprimertout(bool avecMess);
     void basculerVignettes();  // toolbar button 15
+    // Capture num of the collection shown again at full size and made current.
+    void montrerCapture(int num);
+    // The collection window and toolbar button 15 drawn from the collection.
+    void afficherCollection();
+    void majBoutonVignettes();
 
     // --- saving ----------------------------------------------------------
     // Both write on the background workers and return at once; the window
@@ -267,6 +277,7 @@ private:
 
     std::array<Control*, kToolbarTiles> bouton_{};
     bool captureBusy_ = false;
+    bool veille_ = false;
     bool captureAfficheeSauvee_ = false;
     // The hot-key combination was down at the previous poll.
     bool toucheVue_ = false;

@@ -23,10 +23,15 @@ public:
     Control* Vscroll1 = nullptr;
     Control* Labscroll = nullptr;
 
-    // Element n of the three lists, as copies of the templates, hidden.
-    void creerElement(int n);
-    void supprimerElement(int n);
     int elementCount() const { return static_cast<int>(Image1.size()) - 1; }
+    // Draws the collection: one element a capture, each with its picture,
+    // its size, its numbered label, its saved marker, and the current one's
+    // border. The places in the column are this window's own.
+    void afficher();
+    // The newest thumbnail placed below the one before it, the window grown to it.
+    void placerDernier();
+    // After a deletion at c: the thumbnails below c placed again.
+    void replacerApres(int c);
 
     void Form_Activate();
     void Form_GotFocus();
@@ -36,6 +41,9 @@ public:
     void Vscroll1_Change();
     void clickimage1(int num);
 
+    // Top of the thumbnail that follows prev in the column that additions
+    // and deletions build.
+    static int topAfter(const Control& prev);
     // Height that ends `margin` below the last thumbnail.
     int hauteurColonne(int margin) const;
     bool normal() const { return state == WindowState::Normal; }
@@ -43,6 +51,11 @@ public:
 protected:
     void build() override;
     void formLoad() override;
+
+private:
+    // Element n of the three lists, as copies of the templates, hidden.
+    void creerElement(int n);
+    void supprimerDernier();
 };
 
 }  // namespace vis

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The numbered collection of captures: adding, deleting one, deleting all.
+// The numbered collection of captures: adding, deleting one, deleting all,
+// showing one again.
 
 #include <cmath>
 
@@ -10,16 +11,9 @@
 
 namespace vis {
 
-namespace {
-constexpr int kMaxCaptures = 29;
-
-// Next top in the column built by additions and deletions.
-int topAfter(const Control& prev) { return prev.height > 800 ? prev.top + prev.height + 60 : prev.top + 800; }
-}  // namespace
-
 void FrmMain::refreshCountAndCaption() {
     Flistimages& l = app.flistimages();
-    const int n = app.g.nbCaptures;
+    const int n = app.collection.nbCaptures();
     if (n < 2) {
         l.Vscroll1->enabled = false;
         l.Labscroll->caption.clear();
@@ -32,68 +26,53 @@ void FrmMain::refreshCountAndCaption() {
               std::string(n < 2 ? txt::kOneInProgress : txt::kManyInProgress);
 }
 
-void FrmMain::GestVignettes(Control& uneImage) {
-    Flistimages& l = app.flistimages();
-    Globals& g = app.g;
-    l.show();
-    ++g.nbCaptures;
-    if (g.nbCaptures == 1) bouton(15).borderStyle = 1;
-    if (g.nbCaptures > kMaxCaptures) {
-        app.platform.messages.show(std::string(txt::kCollectionFull), MsgButtons::Ok, MsgIcon::Exclamation);
-        --g.nbCaptures;
-    } else {
-        const int n = g.nbCaptures;
-        l.creerElement(n);
-        Control& img = *l.Image1[static_cast<std::size_t>(n)];
-        Control& lbl = *l.Lbldim[static_cast<std::size_t>(n)];
-        Control& mark = *l.pictsave[static_cast<std::size_t>(n)];
-        const Control& tmpl = *l.Image1[0];
-        const double w = largeurCapture;
-        const double h = hauteurCapture;
-        if (h > w) {
-            img.width = static_cast<int>(std::lround(w / h * tmpl.height));
-        } else if (w > 0) {
-            img.height = static_cast<int>(std::lround(h / w * tmpl.width));
-        }
-        const Control& prev = *l.Image1[static_cast<std::size_t>(n) - 1];
-        img.top = topAfter(prev);
-        lbl.top = img.top;
-        mark.top = img.top;
+void FrmMain::majBoutonVignettes() { bouton(15).borderStyle = app.collection.shown ? 1 : 0; }
 
-        const bool region = uneImage.kind == ControlKind::PictureBox;
-        img.picture = uneImage.picture;
+void FrmMain::afficherCollection() {
+    if (app.flistimagesLoaded()) app.flistimages().afficher();
+    majBoutonVignettes();
+}
+
+void FrmMain::GestVignettes(Control& uneImage) {
+    Collection& col = app.collection;
+    Flistimages& l = app.flistimages();
+    l.show();
+    if (col.empty()) col.shown = true;
+    if (col.nbCaptures() >= Collection::kMaxCaptures) {
+        app.platform.messages.show(std::string(txt::kCollectionFull), MsgButtons::Ok, MsgIcon::Exclamation);
+        col.add({});  // refused: the last capture becomes current
+    } else {
+        CaptureSlot c;
+        c.picture = uneImage.picture;
+        c.kind = uneImage.kind == ControlKind::PictureBox ? CaptureKind::Region : CaptureKind::FullScreen;
+        c.largeurCapture = largeurCapture;
+        c.hauteurCapture = hauteurCapture;
         // Sizes in the screen's own pixels, as the selection's label has them.
         const double k = app.platform.screen.geometry().frozenScale();
-        lbl.caption = region ? twoDigits(n) + "/ " + numberText(std::round(w * k)) + " x" + numberText(std::round(h * k))
-                             : twoDigits(n) + " Plein écran";
-        img.visible = true;
-        for (int i = 1; i <= n; ++i) l.Image1[static_cast<std::size_t>(i)]->borderStyle = 0;
-        img.borderStyle = 1;
-        lbl.visible = true;
-        mark.visible = false;
-        if (l.normal()) {
-            const int sh = screenHeight();
-            l.height = sh - 500 > l.height ? img.top + img.height + 500 : sh - 500;
-        }
-        const std::size_t s = static_cast<std::size_t>(n) - 1;
-        g.hauteurImage[s] = uneImage.height;
-        g.largeurImage[s] = uneImage.width;
-        g.hauteurFenetre[s] = uneImage.height + 1430;
+        c.dimensions = c.kind == CaptureKind::Region ? "/ " + numberText(std::round(largeurCapture * k)) + " x" +
+                                                           numberText(std::round(hauteurCapture * k))
+                                                     : std::string(" ") + std::string(txt::kFullScreenLabel);
+        c.hauteurImage = uneImage.height;
+        c.largeurImage = uneImage.width;
+        c.hauteurFenetre = uneImage.height + 1430;
         const int b = bouton(0).width;
-        g.largeurFenetre[s] = uneImage.width > kToolbarButtons * b ? uneImage.width + 210 : kToolbarButtons * b;
-        g.texteTaille[s] = Labtaille->caption;
+        c.largeurFenetre = uneImage.width > kToolbarButtons * b ? uneImage.width + 210 : kToolbarButtons * b;
+        c.texteTaille = Labtaille->caption;
+        col.add(std::move(c));
+        l.afficher();
+        l.placerDernier();
     }
-    g.captureCourante = g.nbCaptures;
+    afficherCollection();
     refreshCountAndCaption();
     afficherMain();
 }
 
 void FrmMain::SuppVignette() {
     Flistimages& l = app.flistimages();
-    Globals& g = app.g;
-    const int c = g.captureCourante;
-    const int n = g.nbCaptures;
-    if (c >= 1 && c <= n && n <= l.elementCount()) {
+    Collection& col = app.collection;
+    const int c = col.captureCourante();
+    const bool supprime = col.hasCurrent();
+    if (supprime) {
         Picture2->picture = {};
         ImgTtscreen->picture = {};
         Picture2->visible = false;
@@ -104,50 +83,20 @@ void FrmMain::SuppVignette() {
         width = kToolbarButtons * bouton(0).width;
         left = screenWidth() - width;
         top = 0;
-
-        for (int i = c; i <= n - 1; ++i) {
-            Control& img = *l.Image1[static_cast<std::size_t>(i)];
-            const Control& next = *l.Image1[static_cast<std::size_t>(i) + 1];
-            img.picture = next.picture;
-            img.height = next.height;
-            img.width = next.width;
-            l.Lbldim[static_cast<std::size_t>(i)]->caption = l.Lbldim[static_cast<std::size_t>(i) + 1]->caption;
-            const std::size_t s = static_cast<std::size_t>(i) - 1;
-            g.largeurImage[s] = g.largeurImage[s + 1];
-            g.hauteurImage[s] = g.hauteurImage[s + 1];
-            g.largeurFenetre[s] = g.largeurFenetre[s + 1];
-            g.hauteurFenetre[s] = g.hauteurFenetre[s + 1];
-            g.texteTaille[s] = g.texteTaille[s + 1];
-            if (i != c) {
-                img.top = topAfter(*l.Image1[static_cast<std::size_t>(i) - 1]);
-                l.pictsave[static_cast<std::size_t>(i)]->top = img.top;
-                l.Lbldim[static_cast<std::size_t>(i)]->top = img.top;
-            }
-            l.pictsave[static_cast<std::size_t>(i)]->visible = l.pictsave[static_cast<std::size_t>(i) + 1]->visible;
-        }
-        if (l.normal() && n >= 2) {
-            const Control& last = *l.Image1[static_cast<std::size_t>(n) - 1];
-            l.height = last.top + last.height + 600;
-        }
-        l.supprimerElement(n);
-        --g.nbCaptures;
-        if (g.nbCaptures < 1) l.hide();
     }
-    g.captureCourante = 0;
-
-    const int m = std::min(g.nbCaptures, l.elementCount());
-    for (int i = 1; i <= m; ++i) {
-        l.Image1[static_cast<std::size_t>(i)]->borderStyle = 0;
-        Control& lbl = *l.Lbldim[static_cast<std::size_t>(i)];
-        lbl.caption = twoDigits(i) + midChars(lbl.caption, 2);
+    col.remove(c);
+    afficherCollection();
+    if (supprime) {
+        l.replacerApres(c);
+        if (col.empty()) l.hide();
     }
-    if (l.normal() && m >= 1) l.height = l.hauteurColonne(600);
+    if (l.normal() && !col.empty()) l.height = l.hauteurColonne(600);
     refreshCountAndCaption();
 }
 
 void FrmMain::Supprimertout(bool avecMess) {
-    Globals& g = app.g;
-    if (g.nbCaptures == 0) return;
+    Collection& col = app.collection;
+    if (col.empty()) return;
     if (avecMess && app.platform.messages.show(std::string(txt::kConfirmDeleteAll), MsgButtons::OkCancel,
                                                MsgIcon::Question) != MsgResult::Ok)
         return;
@@ -157,9 +106,9 @@ void FrmMain::Supprimertout(bool avecMess) {
     Picture2->visible = false;
     marquerAffichee(false);
     if (state == WindowState::Normal) height = kBarHeight;
+    col.clear();
+    afficherCollection();
     Flistimages& l = app.flistimages();
-    for (int i = l.elementCount(); i >= 1; --i) l.supprimerElement(i);
-    g.nbCaptures = 0;
     l.hide();
     if (l.normal()) {
         l.width = 3500;
@@ -167,20 +116,55 @@ void FrmMain::Supprimertout(bool avecMess) {
     }
     modeBarre = false;
     caption = std::string(txt::kTitleEmpty);
-    // The collection window is no longer shown.
-    bouton(15).borderStyle = 0;
 }
 
 void FrmMain::basculerVignettes() {
-    if (app.g.nbCaptures < 1) return;
+    Collection& col = app.collection;
+    if (col.empty()) return;
     Flistimages& l = app.flistimages();
-    if (l.state != WindowState::Normal) {
-        l.state = WindowState::Normal;
-        bouton(15).borderStyle = 1;
+    const bool montrer = l.state != WindowState::Normal;
+    l.state = montrer ? WindowState::Normal : WindowState::Minimized;
+    col.shown = montrer;
+    majBoutonVignettes();
+}
+
+void FrmMain::montrerCapture(int num) {
+    Collection& col = app.collection;
+    if (!col.exists(num)) return;
+    // The frozen screen keeps its selection; a thumbnail waits until it is over.
+    if (selectionPossible()) return;
+    const CaptureSlot& c = col.capture(num);
+    state = WindowState::Normal;
+    overDesktop = false;
+    if (c.kind == CaptureKind::Region) {
+        ImgTtscreen->visible = false;
+        Picture2->visible = true;
+        Picture2->picture = c.picture;
+        Picture2->height = c.hauteurImage;
+        Picture2->width = c.largeurImage;
+        height = c.hauteurFenetre;
+        width = c.largeurFenetre;
+        typeCapture = 'z';
     } else {
-        l.state = WindowState::Minimized;
-        bouton(15).borderStyle = 0;
+        Picture2->visible = false;
+        ImgTtscreen->visible = true;
+        ImgTtscreen->picture = c.picture;
+        const TwipRect d = app.platform.screen.geometry().frozenScreen();
+        fitWholeScreen((d.width - 80) / 1.1, (d.height - 600) / 1.1);
+        ImgTtscreen->top = 500;
+        width = ImgTtscreen->width + 180;
+        height = ImgTtscreen->height + 1400;
+        typeCapture = 'e';
     }
+    caption = "Capture" + numberText(num) + " / " + numberText(col.nbCaptures());
+    left = screenWidth() - width;
+    keepOnScreen();
+    Labtaille->caption = c.texteTaille;
+    Labtaill2->visible = false;
+    modeBarre = false;
+    marquerAffichee(c.saved);
+    col.setCaptureCourante(num);
+    afficherCollection();
 }
 
 }  // namespace vis

@@ -50,6 +50,7 @@ protected:
     }
     Flistimages& liste() { return prog->flistimages(); }
     Globals& g() { return prog->g; }
+    Collection& coll() { return prog->collection; }
 
     // A drag with the left button on the frozen screen, in twips.
     void drag(double x0, double y0, double x1, double y1, int button = kLeftButton) {
