@@ -30,7 +30,7 @@
 #include <unistd.h>
 
 #include "capture/frm_main.h"
-#include "capture/program.h"
+#include "base/program.h"
 #include "collection/flistimages.h"
 #include "pictures.h"
 #include "platform/worker_pool.h"

@@ -82,6 +82,14 @@ void FrmMain::MnuCaptper_Click() {
     bouton(11).borderStyle = running ? 0 : 1;
 }
 
+void FrmMain::reprendrePeriodique() {
+    if (menu("MnuCaptper").checked) TimPeriod->enabled = true;
+}
+
+bool FrmMain::periodiqueActif() const { return TimPeriod->enabled; }
+
+void FrmMain::activerPeriodique(bool on) { TimPeriod->enabled = on; }
+
 void FrmMain::TimPeriod_Timer() {
     // A grab still waiting, or a selection the user is making, is not
     // thrown away: the next tick tries again. Nor is a save under way

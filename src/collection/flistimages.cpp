@@ -5,8 +5,6 @@
 #include <cmath>
 #include <filesystem>
 
-#include "capture/frm_main.h"
-#include "capture/texts_main.h"
 #include "output/bmp_codec.h"
 #include "platform/format.h"
 
@@ -43,7 +41,7 @@ void Flistimages::build() {
     Control& mark =
         addControl(ControlKind::PictureBox, "pictsave", 0).setBounds(kMarkLeft, kMarkTop, kMarkSize, kMarkSize);
     mark.visible = false;
-    const auto floppy = std::filesystem::path(app.platform.paths.programFolder()) / txt::kFloppyFile;
+    const auto floppy = std::filesystem::path(app.platform.paths.programFolder()) / kFloppyFile;
     if (auto b = readBmp(floppy.string())) mark.picture = *b;
     pictsave.push_back(&mark);
 
@@ -178,7 +176,7 @@ void Flistimages::Form_Activate() {
             Labscroll->caption = numberText(n);
         }
     }
-    if (n != 0 && !app.frmMain().enVeille) {
+    if (n != 0 && !hote_.programmeEnVeille()) {
         visible = true;
         if (normal() && Lbldim.size() > 1) width = Vscroll1->width + Lbldim[1]->width + Lbldim[1]->left + 100;
         Vscroll1->left = width - Vscroll1->width;
@@ -203,7 +201,7 @@ void Flistimages::Form_Resize() {
         col.shown = false;
     else if (normal() && visible && !col.empty())
         col.shown = true;
-    app.frmMain().majBoutonVignettes();
+    hote_.majBoutonVignettes();
 }
 
 void Flistimages::Form_QueryUnload(bool& cancel, UnloadMode) {
@@ -216,10 +214,7 @@ void Flistimages::Form_QueryUnload(bool& cancel, UnloadMode) {
 
 void Flistimages::Image1_MouseDown(int index, const MouseEvent& e) {
     clickimage1(index);
-    if (e.button == kRightButton) {
-        FrmMain& m = app.frmMain();
-        app.platform.windows.popupMenu(m, m.menu("Mnuflott"));
-    }
+    if (e.button == kRightButton) hote_.menuVignette();
 }
 
 void Flistimages::Vscroll1_Change() {
@@ -241,7 +236,7 @@ void Flistimages::Vscroll1_Change() {
 }
 
 void Flistimages::clickimage1(int num) {
-    if (app.collection.exists(num)) app.frmMain().montrerCapture(num);
+    if (app.collection.exists(num)) hote_.montrerCapture(num);
 }
 
 }  // namespace vis

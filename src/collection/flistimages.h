@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <string_view>
 #include <vector>
 
-#include "capture/form.h"
+#include "base/form.h"
 
 namespace vis {
 
@@ -11,12 +12,30 @@ namespace vis {
 inline constexpr int kThumbLeft = 120, kThumbTop = -1080, kThumbWidth = 1455, kThumbHeight = 1335;
 inline constexpr int kLabelLeft = 1680, kLabelTop = 120, kLabelWidth = 405, kLabelHeight = 225;
 inline constexpr int kMarkLeft = 120, kMarkTop = 120, kMarkSize = 255;
+// The saved marker's picture, in the program's folder.
+inline constexpr std::string_view kFloppyFile = "floppy.bmp";
+
+// What the collection window asks of the main window.
+class HoteVignettes {
+public:
+    // The program sleeps in the notification area: the window keeps hidden.
+    virtual bool programmeEnVeille() const = 0;
+    // Capture num shown again at full size and made current.
+    virtual void montrerCapture(int num) = 0;
+    // The window's shown state has changed: the toolbar shows it.
+    virtual void majBoutonVignettes() = 0;
+    // The floating menu of a thumbnail, at the pointer.
+    virtual void menuVignette() = 0;
+
+protected:
+    ~HoteVignettes() = default;
+};
 
 // The collection window: a column of thumbnails, each with its label and its
 // saved marker, and a slider that picks the one at the top.
 class Flistimages : public Form {
 public:
-    explicit Flistimages(Program& program) : Form(program, "Flistimages") {}
+    Flistimages(Program& program, HoteVignettes& hote) : Form(program, "Flistimages"), hote_(hote) {}
 
     // Element lists; index 0 is the hidden template.
     std::vector<Control*> Image1, Lbldim, pictsave;
@@ -53,6 +72,7 @@ protected:
     void formLoad() override;
 
 private:
+    HoteVignettes& hote_;
     // Element n of the three lists, as copies of the templates, hidden.
     void creerElement(int n);
     void supprimerDernier();

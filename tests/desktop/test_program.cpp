@@ -12,7 +12,7 @@
 
 #include "capture/fcam.h"
 #include "capture/frm_main.h"
-#include "capture/program.h"
+#include "base/program.h"
 #include "desktop/qt_platform.h"
 #include "desktop_support.h"
 #include "settings/param_file.h"

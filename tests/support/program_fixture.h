@@ -7,7 +7,7 @@
 
 #include "capture/fcam.h"
 #include "capture/frm_main.h"
-#include "capture/program.h"
+#include "base/program.h"
 #include "collection/flistimages.h"
 #include "settings/options.h"
 #include "settings/param_file.h"

@@ -12,7 +12,7 @@
 #include <optional>
 #include <thread>
 
-#include "output/texts_save.h"
+#include "capture/texts_save.h"
 #include "platform/worker_pool.h"
 #include "support/files.h"
 #include "support/program_fixture.h"

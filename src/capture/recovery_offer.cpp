@@ -6,7 +6,7 @@
 
 #include "capture/frm_main.h"
 #include "output/recovery.h"
-#include "output/texts_recovery.h"
+#include "capture/texts_recovery.h"
 #include "platform/format.h"
 
 namespace vis {

@@ -28,6 +28,8 @@ void FrmMain::refreshCountAndCaption() {
 
 void FrmMain::majBoutonVignettes() { bouton(15).borderStyle = app.collection.shown ? 1 : 0; }
 
+void FrmMain::menuVignette() { app.platform.windows.popupMenu(*this, menu("Mnuflott")); }
+
 void FrmMain::afficherCollection() {
     if (app.flistimagesLoaded()) app.flistimages().afficher();
     majBoutonVignettes();

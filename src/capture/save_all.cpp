@@ -8,7 +8,7 @@
 #include "output/atomic_file.h"
 #include "output/naming.h"
 #include "output/save_run.h"
-#include "output/texts_save.h"
+#include "capture/texts_save.h"
 #include "platform/format.h"
 #include "settings/options.h"
 #include "settings/param_file.h"
