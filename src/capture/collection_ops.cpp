@@ -40,33 +40,35 @@ void FrmMain::GestVignettes(Control& uneImage) {
     Flistimages& l = app.flistimages();
     l.show();
     if (col.empty()) col.shown = true;
-    if (col.nbCaptures() >= Collection::kMaxCaptures) {
+    const bool full = col.nbCaptures() >= Collection::kMaxCaptures;
+    if (full)
         app.platform.messages.show(std::string(txt::kCollectionFull), MsgButtons::Ok, MsgIcon::Exclamation);
-        col.add({});  // refused: the last capture becomes current
-    } else {
-        CaptureSlot c;
-        c.picture = uneImage.picture;
-        c.kind = uneImage.kind == ControlKind::PictureBox ? CaptureKind::Region : CaptureKind::FullScreen;
-        c.largeurCapture = largeurCapture;
-        c.hauteurCapture = hauteurCapture;
-        // Sizes in the screen's own pixels, as the selection's label has them.
-        const double k = app.platform.screen.geometry().frozenScale();
-        c.dimensions = c.kind == CaptureKind::Region ? "/ " + numberText(std::round(largeurCapture * k)) + " x" +
-                                                           numberText(std::round(hauteurCapture * k))
-                                                     : std::string(" ") + std::string(txt::kFullScreenLabel);
-        c.hauteurImage = uneImage.height;
-        c.largeurImage = uneImage.width;
-        c.hauteurFenetre = uneImage.height + 1430;
-        const int b = bouton(0).width;
-        c.largeurFenetre = uneImage.width > kToolbarButtons * b ? uneImage.width + 210 : kToolbarButtons * b;
-        c.texteTaille = Labtaille->caption;
-        col.add(std::move(c));
-        l.afficher();
-        l.placerDernier();
-    }
+    // Refused, nothing is stored and the last capture becomes current.
+    col.add(full ? CaptureSlot{} : depuis(uneImage));
     afficherCollection();
+    if (!full) l.placerDernier();
     refreshCountAndCaption();
     afficherMain();
+}
+
+CaptureSlot FrmMain::depuis(const Control& uneImage) const {
+    CaptureSlot c;
+    c.picture = uneImage.picture;
+    c.kind = uneImage.kind == ControlKind::PictureBox ? CaptureKind::Region : CaptureKind::FullScreen;
+    c.largeurCapture = largeurCapture;
+    c.hauteurCapture = hauteurCapture;
+    // Sizes in the screen's own pixels, as the selection's label has them.
+    const double k = app.platform.screen.geometry().frozenScale();
+    c.dimensions = c.kind == CaptureKind::Region ? "/ " + numberText(std::round(largeurCapture * k)) + " x" +
+                                                       numberText(std::round(hauteurCapture * k))
+                                                 : " " + std::string(txt::kFullScreenLabel);
+    c.hauteurImage = uneImage.height;
+    c.largeurImage = uneImage.width;
+    c.hauteurFenetre = uneImage.height + 1430;
+    const int b = bouton_[0]->width;
+    c.largeurFenetre = uneImage.width > kToolbarButtons * b ? uneImage.width + 210 : kToolbarButtons * b;
+    c.texteTaille = Labtaille->caption;
+    return c;
 }
 
 void FrmMain::SuppVignette() {

@@ -271,6 +271,8 @@ private:
     // Ends a drag under way: its rectangle and label go with it.
     void abandonnerSelection();
     void refreshCountAndCaption();
+    // A new capture of the collection from the control that holds it.
+    CaptureSlot depuis(const Control& uneImage) const;
 
     // The save under way, and what it shows meanwhile.
     void lancerSauvegarde(std::shared_ptr<SaveRun> run);

@@ -20,7 +20,7 @@ void FrmMain::quitprog() {
         const MsgResult r = app.platform.messages.show(std::string(txt::kSaveBeforeQuit), MsgButtons::YesNoCancel,
                                                        MsgIcon::None, std::string(txt::kSaveBeforeQuitTitle));
         if (r == MsgResult::Cancel) {
-            if (menu("MnuCaptper").checked) TimPeriod->enabled = true;
+            reprendrePeriodique();
             return;
         }
         if (r == MsgResult::Yes) {
