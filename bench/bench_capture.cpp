@@ -46,7 +46,7 @@ void BM_FileWholeScreen(benchmark::State& state) {
     for (auto _ : state) {
         m.MefImageF(0);
         m.GestVignettes(*m.ImgTtscreen);
-        if (r.prog.g.nbCaptures == 29) {
+        if (r.prog.collection.nbCaptures() == 29) {
             state.PauseTiming();
             m.Supprimertout(false);
             state.ResumeTiming();
@@ -67,7 +67,7 @@ void fileRegion(benchmark::State& state, double side) {
         m.Picture1_MouseDown({kLeftButton, 0, 150, 150});
         m.Picture1_MouseMove({kLeftButton, 0, 150 + w, 150 + h});
         m.Picture1_MouseUp({kLeftButton, 0, 150 + w, 150 + h});
-        if (r.prog.g.nbCaptures == 29) {
+        if (r.prog.collection.nbCaptures() == 29) {
             state.PauseTiming();
             m.Supprimertout(false);
             state.ResumeTiming();

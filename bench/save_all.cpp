@@ -30,7 +30,7 @@
 #include <unistd.h>
 
 #include "capture/frm_main.h"
-#include "capture/program.h"
+#include "base/program.h"
 #include "collection/flistimages.h"
 #include "pictures.h"
 #include "platform/worker_pool.h"
@@ -136,8 +136,8 @@ public:
             s.screenPicture = pictures[static_cast<std::size_t>(i) % pictures.size()];
             prog->frmMain().bouton_Click(1);
         }
-        if (prog->g.nbCaptures != count) {
-            std::fprintf(stderr, "%d captures filed, not %d\n", prog->g.nbCaptures, count);
+        if (prog->collection.nbCaptures() != count) {
+            std::fprintf(stderr, "%d captures filed, not %d\n", prog->collection.nbCaptures(), count);
             std::exit(1);
         }
     }
@@ -175,8 +175,7 @@ public:
         }
         f.extraPictures = static_cast<double>(std::max(0L, peak.load() - before)) / pictureBytes;
         // Ready for the next round: nothing saved, no file left.
-        vis::Flistimages& l = prog->flistimages();
-        for (int i = 1; i <= prog->g.nbCaptures; ++i) l.pictsave[static_cast<std::size_t>(i)]->visible = false;
+        for (int i = 1; i <= prog->collection.nbCaptures(); ++i) prog->collection.setSaved(i, false);
         std::error_code ec;
         for (const auto& e : fs::directory_iterator(sim.paths.documents)) fs::remove(e.path(), ec);
         return f;

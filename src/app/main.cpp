@@ -11,7 +11,7 @@
 #include <malloc.h>
 #endif
 
-#include "capture/program.h"
+#include "base/program.h"
 #include "app/command_line.h"
 #include "app/signals.h"
 #include "app/single_instance.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "capture/form.h"
+#include "base/form.h"
 
 namespace vis {
 

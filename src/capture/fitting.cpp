@@ -100,7 +100,7 @@ void FrmMain::keepOnScreen() {
 }
 
 void FrmMain::Agrandred() {
-    if (app.g.nbCaptures < 1 || app.g.captureCourante < 1) return;
+    if (app.collection.nbCaptures() < 1 || app.collection.captureCourante() < 1) return;
     if (modeBarre) {
         height = hauteurHorsBarre;
         width = largeurHorsBarre;

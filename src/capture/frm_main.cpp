@@ -108,7 +108,7 @@ void FrmMain::build() {
     pictsave->top = 470;
     pictsave->width = 16 * tpp;
     pictsave->height = 15 * tpp;
-    pictsave->picture = loadDataPicture(std::string(txt::kFloppyFile), 16, 15, rgb(0, 0, 128));
+    pictsave->picture = loadDataPicture(std::string(kFloppyFile), 16, 15, rgb(0, 0, 128));
 
     // Last, so that the frozen screen covers every other element while it is shown.
     Picture1 = &addControl(ControlKind::PictureBox, "Picture1");
@@ -204,7 +204,6 @@ void FrmMain::formLoad() {
     left = 0;
     app.frmSplash().show();
     Timsplash->enabled = true;
-    app.g.nbCaptures = 0;
 
     state = WindowState::Normal;
     height = kStartHeight;

@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "capture/form.h"
+#include "base/form.h"
+#include "collection/flistimages.h"
+#include "output/frm_about.h"
 #include "output/atomic_file.h"
 #include "output/recovery.h"
+#include "settings/options.h"
 #include "settings/param_record.h"
 
 namespace vis {
@@ -25,7 +28,7 @@ inline constexpr int kToolbarTiles = 51;  // working buttons and blue filler til
 
 // The main window: every capture starts and ends here. It owns the capture
 // state and the procedures that act on the collection and the files.
-class FrmMain : public Form {
+class FrmMain : public Form, public HoteVignettes, public HoteOptions, public HoteAbout {
 public:
     explicit FrmMain(Program& program);
     ~FrmMain() override;
@@ -46,6 +49,8 @@ public:
     bool modeBarre = false;
     int hauteurHorsBarre = 0, largeurHorsBarre = 0;
     std::string imageAffichee;  // "picture" or "image"
+    // Set from veille() by a hot key: a region selected then puts the
+    // windows back to sleep.
     bool enVeille = false;
 
     // Hover state of the toolbar.
@@ -122,7 +127,11 @@ public:
     // --- tray mode -------------------------------------------------------
     // A message of the notification-area icon (INotifyIcon numbering).
     void trayMessage(int m);
+    bool programmeEnVeille() const override { return enVeille; }
     void mnuveille_Click();
+    // The windows were put to sleep; the tray menu's entry says which way it goes.
+    bool veille() const { return veille_; }
+    void setVeille(bool v);
 
     // --- quit ------------------------------------------------------------
     void quitprog();
@@ -159,6 +168,12 @@ public:
     void SuppVignette();
     void Supprimertout(bool avecMess);
     void basculerVignettes();  // toolbar button 15
+    // Capture num of the collection shown again at full size and made current.
+    void montrerCapture(int num) override;
+    // The collection window and toolbar button 15 drawn from the collection.
+    void afficherCollection();
+    void majBoutonVignettes() override;
+    void menuVignette() override;
 
     // --- saving ----------------------------------------------------------
     // Both write on the background workers and return at once; the window
@@ -176,16 +191,20 @@ public:
     // --- copy, print, mail; About and help --------------------------------
     void Buttcopier();
     void Imprimer();
-    void envoimail();
+    void envoimail() override;
     void mnuapropos_Click();
     void Timsplash_Timer();
 
     // --- settings --------------------------------------------------------
-    void chargtparam();
-    void SavOptions();
+    void chargtparam() override;
+    void SavOptions() override;
     void mnuoptions_Click();
     // Copies a loaded or rebuilt record into the globals and the periodic timer.
-    void appliquerGlobals(const ParamGlobals& pg);
+    void appliquerGlobals(const ParamGlobals& pg) override;
+    // The periodic capture's timer, for the dialogs that hold it.
+    void reprendrePeriodique() override;
+    bool periodiqueActif() const override;
+    void activerPeriodique(bool on) override;
     // The settings file in use: the program's folder, or the user's
     // configuration folder when the program's folder cannot be written.
     std::filesystem::path paramFile() const;
@@ -252,6 +271,8 @@ private:
     // Ends a drag under way: its rectangle and label go with it.
     void abandonnerSelection();
     void refreshCountAndCaption();
+    // A new capture of the collection from the control that holds it.
+    CaptureSlot depuis(const Control& uneImage) const;
 
     // The save under way, and what it shows meanwhile.
     void lancerSauvegarde(std::shared_ptr<SaveRun> run);
@@ -267,6 +288,7 @@ private:
 
     std::array<Control*, kToolbarTiles> bouton_{};
     bool captureBusy_ = false;
+    bool veille_ = false;
     bool captureAfficheeSauvee_ = false;
     // The hot-key combination was down at the previous poll.
     bool toucheVue_ = false;

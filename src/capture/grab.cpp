@@ -56,7 +56,7 @@ void FrmMain::montrerListe() {
     // Its activation hides it again when there is nothing to show; doing so
     // here keeps an empty window off the screen whatever the window manager
     // does with activation.
-    if (app.g.nbCaptures == 0 || enVeille) l.hide();
+    if (app.collection.nbCaptures() == 0 || enVeille) l.hide();
 }
 
 void FrmMain::capturTTecran(int typcapt) {
@@ -149,7 +149,7 @@ void FrmMain::annulation() {
     Picture1->cursor = CursorKind::Custom;
     showMenus(false);
     menu("mnucaptu").visible = false;
-    menu("mnuveille").caption = std::string(txt::kSleep);
+    setVeille(false);
     ImgTtscreen->visible = false;
 }
 
@@ -222,15 +222,15 @@ void FrmMain::Rafraichir() {
 
 void FrmMain::recadrerSurPrise(const Bitmap& prise) {
     Picture1->picture = prise;
-    const int s = app.g.nbCaptures >= 1 ? app.g.nbCaptures - 1 : 0;
-    Picture2->height = app.g.hauteurImage[static_cast<std::size_t>(s)];
-    Picture2->width = app.g.largeurImage[static_cast<std::size_t>(s)];
+    const int s = app.collection.nbCaptures() >= 1 ? app.collection.nbCaptures() - 1 : 0;
+    Picture2->height = app.collection.hauteurImage(s);
+    Picture2->width = app.collection.largeurImage(s);
     if (state == WindowState::Normal && !modeBarre) {
-        height = app.g.hauteurFenetre[static_cast<std::size_t>(s)];
-        width = app.g.largeurFenetre[static_cast<std::size_t>(s)];
+        height = app.collection.hauteurFenetre(s);
+        width = app.collection.largeurFenetre(s);
         keepOnScreen();
     }
-    Labtaille->caption = app.g.texteTaille[static_cast<std::size_t>(s)];
+    Labtaille->caption = app.collection.texteTaille(s);
     largeurCapture = largeurSelection;
     hauteurCapture = hauteurSelection;
     cropInto(*Picture2, std::min(xDebut, xFin), std::min(yDebut, yFin));

@@ -62,7 +62,7 @@ void FrmMain::runShortcut(int button) {
     if (app.optionsLoaded() && app.options().visible) app.options().unload();
     for (Aide a : {Aide::Vignettes, Aide::Principale, Aide::Options})
         if (app.aideVisible(a)) app.aide(a).unload();
-    enVeille = menu("mnuveille").caption == txt::kWake;
+    enVeille = veille_;
     bouton_Click(button);
 }
 
@@ -73,7 +73,7 @@ void FrmMain::MnuCaptper_Click() {
     // a timer that could not be stopped then would run on. The three signs
     // are set together, never inverted one by one.
     const bool running = TimPeriod->enabled || m.checked;
-    if (!running && (typeCapture == 'f' || typeCapture == 'e' || app.g.nbCaptures == 0)) {
+    if (!running && (typeCapture == 'f' || typeCapture == 'e' || app.collection.nbCaptures() == 0)) {
         app.platform.messages.show(std::string(txt::kSelectRegionFirst), MsgButtons::Ok, MsgIcon::Information);
         return;
     }
@@ -81,6 +81,14 @@ void FrmMain::MnuCaptper_Click() {
     m.checked = !running;
     bouton(11).borderStyle = running ? 0 : 1;
 }
+
+void FrmMain::reprendrePeriodique() {
+    if (menu("MnuCaptper").checked) TimPeriod->enabled = true;
+}
+
+bool FrmMain::periodiqueActif() const { return TimPeriod->enabled; }
+
+void FrmMain::activerPeriodique(bool on) { TimPeriod->enabled = on; }
 
 void FrmMain::TimPeriod_Timer() {
     // A grab still waiting, or a selection the user is making, is not
@@ -90,7 +98,7 @@ void FrmMain::TimPeriod_Timer() {
     Rafraichir();
     // From 10 on, not only at exactly 10: a run started with more captures
     // would otherwise fill the collection and never save.
-    if (app.g.nbCaptures < 10) return;
+    if (app.collection.nbCaptures() < 10) return;
     EnregistrerTout([this](bool ok) {
         if (ok) {
             Supprimertout(false);

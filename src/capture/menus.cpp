@@ -27,7 +27,7 @@ void FrmMain::buildMenus() {
     entry(fichier, "Mnuimprimer", [this] { Imprimer(); }).shortcut = "Ctrl+P";
     entry(fichier, "Mnuquitter", change([this] { quitprog(); })).shortcut = "Ctrl+Q";
     fichier.onDropDown = [this] {
-        const bool any = app.g.nbCaptures != 0;
+        const bool any = app.collection.nbCaptures() != 0;
         for (const char* n : {"Mnuenregistrer", "Mnuenregistrertout", "Mnuimprimer"}) menu(n).enabled = any;
     };
 
@@ -44,7 +44,7 @@ void FrmMain::buildMenus() {
     entry(edition, "Mnudelcap", change([this] { SuppVignette(); })).shortcut = "Del";
     entry(edition, "Mnudeltout", change([this] { Supprimertout(true); }));
     edition.onDropDown = [this] {
-        const bool any = app.g.nbCaptures != 0;
+        const bool any = app.collection.nbCaptures() != 0;
         for (const char* n : {"mnuretour", "mnucopier", "mnurafraichir", "Mnudelcap", "Mnudeltout"})
             menu(n).enabled = any;
     };

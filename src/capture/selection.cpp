@@ -154,7 +154,7 @@ void FrmMain::Picture1_MouseUp(const MouseEvent& pointer) {
     if (enVeille) {
         app.flistimages().hide();
         hide();
-        menu("mnuveille").caption = std::string(txt::kWake);
+        setVeille(true);
     }
 }
 

@@ -89,7 +89,8 @@ inline constexpr std::array<ToolbarPicture, 17> kToolbarPictures = {{
 }};
 inline constexpr std::string_view kFillerTile = "toutbleu.bmp";
 inline constexpr std::string_view kCursorFile = "cursor.bmp";
-inline constexpr std::string_view kFloppyFile = "floppy.bmp";
+// A whole-screen capture's label after its number.
+inline constexpr std::string_view kFullScreenLabel = "Plein écran";
 inline constexpr std::string_view kCameraPictureFile = "camflash.bmp";
 inline constexpr std::string_view kShutterSound = "camera.wav";
 

@@ -18,20 +18,24 @@ void FrmMain::trayMessage(int m) {
         Flistimages& l = app.flistimages();
         if (l.state == WindowState::Minimized) l.state = WindowState::Normal;
         l.show();
-        menu("mnuveille").caption = std::string(txt::kSleep);
+        setVeille(false);
     } else if (m == INotifyIcon::kRightDown) {
         app.platform.windows.popupMenu(*this, menu("mnucaptu"));
     }
 }
 
+void FrmMain::setVeille(bool v) {
+    veille_ = v;
+    menu("mnuveille").caption = std::string(v ? txt::kWake : txt::kSleep);
+}
+
 void FrmMain::mnuveille_Click() {
-    MenuEntry& veille = menu("mnuveille");
-    if (veille.caption != txt::kSleep) {
-        veille.caption = std::string(txt::kSleep);
+    if (veille_) {
+        setVeille(false);
         enVeille = false;
         TimerUnload->enabled = false;
         menu("mnucaptu").visible = true;
-        if (app.g.nbCaptures >= 1) {
+        if (!app.collection.empty()) {
             Flistimages& l = app.flistimages();
             if (l.state == WindowState::Minimized) l.state = WindowState::Normal;
             l.show();
@@ -41,7 +45,7 @@ void FrmMain::mnuveille_Click() {
         return;
     }
     masquerFenetres();
-    veille.caption = std::string(txt::kWake);
+    setVeille(true);
     menu("mnucaptu").visible = false;
 }
 

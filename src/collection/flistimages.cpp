@@ -5,8 +5,6 @@
 #include <cmath>
 #include <filesystem>
 
-#include "capture/frm_main.h"
-#include "capture/texts_main.h"
 #include "output/bmp_codec.h"
 #include "platform/format.h"
 
@@ -16,7 +14,6 @@ namespace {
 constexpr int kTopAfterScroll = 200;
 constexpr int kGapAfterScroll = 50;
 constexpr int kOutOfView = -1500;
-const std::string kFullScreen = "Plein écran";
 }  // namespace
 
 void Flistimages::build() {
@@ -44,7 +41,7 @@ void Flistimages::build() {
     Control& mark =
         addControl(ControlKind::PictureBox, "pictsave", 0).setBounds(kMarkLeft, kMarkTop, kMarkSize, kMarkSize);
     mark.visible = false;
-    const auto floppy = std::filesystem::path(app.platform.paths.programFolder()) / txt::kFloppyFile;
+    const auto floppy = std::filesystem::path(app.platform.paths.programFolder()) / kFloppyFile;
     if (auto b = readBmp(floppy.string())) mark.picture = *b;
     pictsave.push_back(&mark);
 
@@ -92,18 +89,71 @@ void Flistimages::creerElement(int n) {
     }
 }
 
-void Flistimages::supprimerElement(int n) {
-    if (n < 1 || n > elementCount()) return;
-    // Only the last element is ever deleted: the later ones have been
-    // shifted down before.
+void Flistimages::supprimerDernier() {
+    const int n = elementCount();
+    if (n < 1) return;
     for (auto* list : {&Image1, &Lbldim, &pictsave}) {
         removeControl((*list)[static_cast<std::size_t>(n)]);
-        list->erase(list->begin() + n);
+        list->pop_back();
+    }
+}
+
+void Flistimages::afficher() {
+    const Collection& col = app.collection;
+    const int n = col.nbCaptures();
+    while (elementCount() > n) supprimerDernier();
+    creerElement(n);
+    const Control& tmpl = *Image1[0];
+    for (int i = 1; i <= n; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const CaptureSlot& c = col.capture(i);
+        Control& img = *Image1[k];
+        img.picture = c.picture;
+        // Portrait thumbnails are as high as the template, the others as wide.
+        const double w = c.largeurCapture, h = c.hauteurCapture;
+        img.width = tmpl.width;
+        img.height = tmpl.height;
+        if (h > w)
+            img.width = static_cast<int>(std::lround(w / h * tmpl.height));
+        else if (w > 0)
+            img.height = static_cast<int>(std::lround(h / w * tmpl.width));
+        img.borderStyle = i == col.captureCourante() ? 1 : 0;
+        img.visible = true;
+        Lbldim[k]->caption = twoDigits(i) + c.dimensions;
+        Lbldim[k]->visible = true;
+        pictsave[k]->visible = c.saved;
+    }
+}
+
+int Flistimages::topAfter(const Control& prev) {
+    return prev.height > 800 ? prev.top + prev.height + 60 : prev.top + 800;
+}
+
+void Flistimages::placerDernier() {
+    const int n = elementCount();
+    if (n < 1) return;
+    Control& img = *Image1[static_cast<std::size_t>(n)];
+    img.top = topAfter(*Image1[static_cast<std::size_t>(n) - 1]);
+    Lbldim[static_cast<std::size_t>(n)]->top = img.top;
+    pictsave[static_cast<std::size_t>(n)]->top = img.top;
+    if (normal()) {
+        const int sh = app.platform.screen.heightTwips();
+        height = sh - 500 > height ? img.top + img.height + 500 : sh - 500;
+    }
+}
+
+void Flistimages::replacerApres(int c) {
+    // Thumbnail c keeps its top.
+    for (int i = c + 1; i <= elementCount(); ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        Image1[k]->top = topAfter(*Image1[k - 1]);
+        Lbldim[k]->top = Image1[k]->top;
+        pictsave[k]->top = Image1[k]->top;
     }
 }
 
 int Flistimages::hauteurColonne(int margin) const {
-    const int n = app.g.nbCaptures;
+    const int n = app.collection.nbCaptures();
     if (n < 1 || n > elementCount()) return height;
     const Control& last = *Image1[static_cast<std::size_t>(n)];
     // Never taller than the screen leaves to windows: the slider reaches the
@@ -113,7 +163,7 @@ int Flistimages::hauteurColonne(int margin) const {
 }
 
 void Flistimages::Form_Activate() {
-    const int n = app.g.nbCaptures;
+    const int n = app.collection.nbCaptures();
     if (normal()) {
         if (n > 0) height = hauteurColonne(600);
         Vscroll1->min = 1;
@@ -126,7 +176,7 @@ void Flistimages::Form_Activate() {
             Labscroll->caption = numberText(n);
         }
     }
-    if (n != 0 && !app.frmMain().enVeille) {
+    if (n != 0 && !hote_.programmeEnVeille()) {
         visible = true;
         if (normal() && Lbldim.size() > 1) width = Vscroll1->width + Lbldim[1]->width + Lbldim[1]->left + 100;
         Vscroll1->left = width - Vscroll1->width;
@@ -137,20 +187,21 @@ void Flistimages::Form_Activate() {
 }
 
 void Flistimages::Form_GotFocus() {
-    if (normal() && app.g.nbCaptures > 0) height = hauteurColonne(600);
+    if (normal() && app.collection.nbCaptures() > 0) height = hauteurColonne(600);
 }
 
 void Flistimages::Form_Resize() {
-    if (normal() && app.g.nbCaptures > 0) height = hauteurColonne(600);
+    if (normal() && app.collection.nbCaptures() > 0) height = hauteurColonne(600);
     Vscroll1->left = width - Vscroll1->width;
     Labscroll->left = width - Labscroll->width;
-    // Button 15's border means "collection window shown": a window found
-    // minimised loses it, one back in the normal state gets it again.
-    FrmMain& m = app.frmMain();
+    // Found minimised, the window is no longer shown; back in the normal
+    // state, it is again.
+    Collection& col = app.collection;
     if (state == WindowState::Minimized)
-        m.bouton(15).borderStyle = 0;
-    else if (normal() && visible && app.g.nbCaptures > 0)
-        m.bouton(15).borderStyle = 1;
+        col.shown = false;
+    else if (normal() && visible && !col.empty())
+        col.shown = true;
+    hote_.majBoutonVignettes();
 }
 
 void Flistimages::Form_QueryUnload(bool& cancel, UnloadMode) {
@@ -163,14 +214,11 @@ void Flistimages::Form_QueryUnload(bool& cancel, UnloadMode) {
 
 void Flistimages::Image1_MouseDown(int index, const MouseEvent& e) {
     clickimage1(index);
-    if (e.button == kRightButton) {
-        FrmMain& m = app.frmMain();
-        app.platform.windows.popupMenu(m, m.menu("Mnuflott"));
-    }
+    if (e.button == kRightButton) hote_.menuVignette();
 }
 
 void Flistimages::Vscroll1_Change() {
-    const int n = app.g.nbCaptures;
+    const int n = app.collection.nbCaptures();
     if (n < 1) return;
     const int v = std::clamp(Vscroll1->value, 1, std::min(n, elementCount()));
     auto place = [this](int i, int t) {
@@ -188,46 +236,7 @@ void Flistimages::Vscroll1_Change() {
 }
 
 void Flistimages::clickimage1(int num) {
-    const int n = app.g.nbCaptures;
-    if (num < 1 || num > n || num > elementCount()) return;
-    FrmMain& m = app.frmMain();
-    // The frozen screen keeps its selection; a thumbnail waits until it is over.
-    if (m.selectionPossible()) return;
-    const std::size_t s = static_cast<std::size_t>(num) - 1;
-    m.state = WindowState::Normal;
-    m.overDesktop = false;
-    const std::string& label = Lbldim[static_cast<std::size_t>(num)]->caption;
-    const bool pleinEcran = midChars(label, 3, charCount(kFullScreen)) == kFullScreen;
-    if (!pleinEcran) {
-        m.ImgTtscreen->visible = false;
-        m.Picture2->visible = true;
-        m.Picture2->picture = Image1[static_cast<std::size_t>(num)]->picture;
-        m.Picture2->height = app.g.hauteurImage[s];
-        m.Picture2->width = app.g.largeurImage[s];
-        m.height = app.g.hauteurFenetre[s];
-        m.width = app.g.largeurFenetre[s];
-        m.typeCapture = 'z';
-    } else {
-        m.Picture2->visible = false;
-        m.ImgTtscreen->visible = true;
-        m.ImgTtscreen->picture = Image1[static_cast<std::size_t>(num)]->picture;
-        const TwipRect d = app.platform.screen.geometry().frozenScreen();
-        m.fitWholeScreen((d.width - 80) / 1.1, (d.height - 600) / 1.1);
-        m.ImgTtscreen->top = 500;
-        m.width = m.ImgTtscreen->width + 180;
-        m.height = m.ImgTtscreen->height + 1400;
-        m.typeCapture = 'e';
-    }
-    m.caption = "Capture" + numberText(num) + " / " + numberText(n);
-    m.left = m.screenWidth() - m.width;
-    m.keepOnScreen();
-    m.Labtaille->caption = app.g.texteTaille[s];
-    m.Labtaill2->visible = false;
-    for (int i = 1; i <= std::min(n, elementCount()); ++i) Image1[static_cast<std::size_t>(i)]->borderStyle = 0;
-    Image1[static_cast<std::size_t>(num)]->borderStyle = 1;
-    m.modeBarre = false;
-    m.marquerAffichee(pictsave[static_cast<std::size_t>(num)]->visible);
-    app.g.captureCourante = num;
+    if (app.collection.exists(num)) hote_.montrerCapture(num);
 }
 
 }  // namespace vis

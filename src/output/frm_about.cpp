@@ -3,7 +3,6 @@
 
 #include <filesystem>
 
-#include "capture/frm_main.h"
 #include "output/bmp_codec.h"
 #include "output/mail.h"
 #include "output/texts_output.h"
@@ -65,10 +64,7 @@ void FrmAbout::build() {
 
     // However the window goes, the periodic capture that opening it stopped
     // runs again if it is on.
-    onUnload = [this] {
-        FrmMain& m = app.frmMain();
-        if (m.menu("MnuCaptper").checked) m.TimPeriod->enabled = true;
-    };
+    onUnload = [this] { hote_.reprendrePeriodique(); };
 }
 
 void FrmAbout::formLoad() {
@@ -83,7 +79,7 @@ void FrmAbout::formLoad() {
 
 void FrmAbout::cmdOK_Click() { unload(); }
 
-void FrmAbout::Cdemail_Click() { app.frmMain().envoimail(); }
+void FrmAbout::Cdemail_Click() { hote_.envoimail(); }
 
 void FrmAbout::cmdSysInfo_Click() { StartSysInfo(); }
 

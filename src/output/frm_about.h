@@ -1,15 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "capture/form.h"
+#include "base/form.h"
 
 namespace vis {
+
+// What the About window asks of the main window.
+class HoteAbout {
+public:
+    // The periodic capture that opening the window stopped runs again if it is on.
+    virtual void reprendrePeriodique() = 0;
+    // A mail to the author.
+    virtual void envoimail() = 0;
+
+protected:
+    ~HoteAbout() = default;
+};
 
 // The About window: what the program is, who made it, a way to write to
 // them and the system's own information program.
 class FrmAbout : public Form {
 public:
-    explicit FrmAbout(Program& program) : Form(program, "frmAbout") {}
+    FrmAbout(Program& program, HoteAbout& hote) : Form(program, "frmAbout"), hote_(hote) {}
 
     Control* picIcon = nullptr;
     Control* lblTitle = nullptr;
@@ -30,6 +42,9 @@ public:
 protected:
     void build() override;
     void formLoad() override;
+
+private:
+    HoteAbout& hote_;
 };
 
 }  // namespace vis

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "capture/form.h"
+#include "base/form.h"
 
 namespace vis {
 

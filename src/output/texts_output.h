@@ -17,7 +17,6 @@ inline constexpr std::string_view kPrintFailed = "Impression impossible ...";
 inline constexpr std::string_view kPrintCaptionStart = "Capture écran réalisée le ";
 inline constexpr std::string_view kPrintCaptionAt = " à ";
 inline constexpr std::string_view kPrintCaptionEnd = "  -  V i s t r e l l e";
-inline constexpr std::string_view kFullScreen = "Plein écran";
 
 inline constexpr std::string_view kMailSubject = "Mes observations sur Vistrelle";
 // No mail program took the message: the address, so that the user can write anyway.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/options.h"
 
-#include "capture/frm_main.h"
 #include "platform/format.h"
 #include "settings/param_record.h"
 #include "settings/param_texts.h"
@@ -85,7 +84,7 @@ void Options::build() {
 }
 
 void Options::formLoad() {
-    app.frmMain().chargtparam();
+    hote_.chargtparam();
     if (!loaded) return;  // the program is ending over a damaged settings file
     Txttouche_Change();
     Label7->caption = "Temporisation captures (pour éviter les rémanences)";
@@ -143,8 +142,7 @@ void Options::setControls(const OptionsControls& c) {
 }
 
 void Options::OKButton_Click() {
-    FrmMain& m = app.frmMain();
-    if (m.menu("MnuCaptper").checked) m.TimPeriod->enabled = true;
+    hote_.reprendrePeriodique();
     const OptionsControls c = controls();
     const OptionsProblem problem = checkOptions(c);
     if (problem != OptionsProblem::None) {
@@ -159,15 +157,14 @@ void Options::OKButton_Click() {
     }
     const std::optional<ParamGlobals> built = buildRecord(c);
     if (!built) return;
-    m.appliquerGlobals(*built);
-    m.SavOptions();
+    hote_.appliquerGlobals(*built);
+    hote_.SavOptions();
     hide();
 }
 
 void Options::CdeAnnul_Click() {
     hide();
-    FrmMain& m = app.frmMain();
-    if (m.menu("MnuCaptper").checked) m.TimPeriod->enabled = true;
+    hote_.reprendrePeriodique();
 }
 
 void Options::Cdeparcourir_Click() {
@@ -177,11 +174,10 @@ void Options::Cdeparcourir_Click() {
     r.initialFolder = Text1->caption;
     r.initialFolder.erase(r.initialFolder.find_last_not_of(' ') + 1);
     r.fileName = "Capture";
-    FrmMain& m = app.frmMain();
-    const bool timerWasOn = m.TimPeriod->enabled;
-    m.TimPeriod->enabled = false;
+    const bool timerWasOn = hote_.periodiqueActif();
+    hote_.activerPeriodique(false);
     const std::optional<std::string> chosen = app.platform.dialogs.openFile(r);
-    if (timerWasOn) m.TimPeriod->enabled = true;
+    if (timerWasOn) hote_.activerPeriodique(true);
     if (!chosen) return;
 #ifdef _WIN32
     const std::size_t cut = chosen->find_last_of("\\/");

@@ -3,16 +3,34 @@
 
 #include <array>
 
-#include "capture/form.h"
+#include "base/form.h"
 #include "settings/param_record.h"
 
 namespace vis {
+
+// What the options dialog asks of the main window.
+class HoteOptions {
+public:
+    // Reads param.txt into the dialog and the settings.
+    virtual void chargtparam() = 0;
+    // Takes a record the dialog built, then writes it.
+    virtual void appliquerGlobals(const ParamGlobals& pg) = 0;
+    virtual void SavOptions() = 0;
+    // The periodic capture, held while a dialog is open: on again if its
+    // menu entry is checked.
+    virtual void reprendrePeriodique() = 0;
+    virtual bool periodiqueActif() const = 0;
+    virtual void activerPeriodique(bool on) = 0;
+
+protected:
+    ~HoteOptions() = default;
+};
 
 // The options dialog. Loaded once and kept hidden, its controls are the live
 // store of the settings that have no global of their own.
 class Options : public Form {
 public:
-    explicit Options(Program& program) : Form(program, "Options") {}
+    Options(Program& program, HoteOptions& hote) : Form(program, "Options"), hote_(hote) {}
 
     Control* Label1 = nullptr;
     Control* Text1 = nullptr;
@@ -46,6 +64,9 @@ public:
 protected:
     void build() override;
     void formLoad() override;
+
+private:
+    HoteOptions& hote_;
 };
 
 }  // namespace vis

@@ -13,7 +13,7 @@
 #include <QTest>
 
 #include "capture/frm_main.h"
-#include "capture/program.h"
+#include "base/program.h"
 #include "desktop/qt_platform.h"
 #include "desktop/qt_services.h"
 #include "desktop/renderer.h"

@@ -12,7 +12,7 @@
 #include <QStandardPaths>
 
 #include "capture/frm_main.h"
-#include "capture/program.h"
+#include "base/program.h"
 #include "desktop/qt_output.h"
 #include "settings/param_file.h"
 #include "settings/param_record.h"

@@ -12,7 +12,7 @@
 
 #include "capture/fcam.h"
 #include "capture/frm_main.h"
-#include "capture/program.h"
+#include "base/program.h"
 #include "desktop/qt_platform.h"
 #include "desktop_support.h"
 #include "settings/param_file.h"
@@ -34,7 +34,7 @@ TEST(ProgramOnQt, ThirtiethWholeScreenCaptureUnderTheFlashKeepsTheProgramAndItsC
     prog.g.tempo = 0;
     FrmMain& m = prog.frmMain();
     for (int i = 0; i < 29; ++i) m.bouton_Click(1);
-    ASSERT_EQ(prog.g.nbCaptures, 29);
+    ASSERT_EQ(prog.collection.nbCaptures(), 29);
 
     // The "full" message box comes up while the flash window is the active
     // one; the flash unloads itself under the box before it is answered.
@@ -49,8 +49,8 @@ TEST(ProgramOnQt, ThirtiethWholeScreenCaptureUnderTheFlashKeepsTheProgramAndItsC
     m.bouton_Click(1);
     EXPECT_TRUE(boxSeen);
     EXPECT_TRUE(flashGoneUnderTheBox);
-    EXPECT_EQ(prog.g.nbCaptures, 29);
-    EXPECT_EQ(prog.g.captureCourante, 29);
+    EXPECT_EQ(prog.collection.nbCaptures(), 29);
+    EXPECT_EQ(prog.collection.captureCourante(), 29);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "capture/fcam.h"
 #include "capture/frm_main.h"
-#include "capture/program.h"
+#include "base/program.h"
 #include "collection/flistimages.h"
 #include "settings/options.h"
 #include "settings/param_file.h"
@@ -50,6 +50,7 @@ protected:
     }
     Flistimages& liste() { return prog->flistimages(); }
     Globals& g() { return prog->g; }
+    Collection& coll() { return prog->collection; }
 
     // A drag with the left button on the frozen screen, in twips.
     void drag(double x0, double y0, double x1, double y1, int button = kLeftButton) {

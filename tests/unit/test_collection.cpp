@@ -6,6 +6,62 @@
 namespace vis::sim {
 namespace {
 
+// A capture whose sizes tell it apart: width 100 * n.
+CaptureSlot filed(int n) {
+    CaptureSlot c;
+    c.picture = Bitmap::filled(n, 1, 0xFF000000u);
+    c.largeurImage = 100 * n;
+    c.texteTaille = std::to_string(n);
+    return c;
+}
+
+TEST(CollectionModel, RemovingShiftsLaterCapturesWithTheirSavedStateAndKeepsTheOldLastSlot) {
+    Collection col;
+    for (int n = 1; n <= 4; ++n) ASSERT_TRUE(col.add(filed(n)));
+    EXPECT_EQ(col.captureCourante(), 4);
+    col.setSaved(3);
+    const Bitmap third = col.capture(3).picture;
+    col.remove(2);
+    EXPECT_EQ(col.nbCaptures(), 3);
+    EXPECT_EQ(col.captureCourante(), 0);
+    EXPECT_TRUE(col.capture(2).picture.sameAs(third));
+    EXPECT_EQ(col.unsaved(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(col.largeurImage(1), 300);
+    EXPECT_EQ(col.largeurImage(2), 400);
+    EXPECT_EQ(col.largeurImage(3), 400);  // stale, as the repeat capture reads it
+    EXPECT_EQ(col.texteTaille(3), "4");
+    EXPECT_TRUE(col.slot(3).picture.isNull());  // its picture is let go
+    // A number that is not a capture deletes nothing.
+    col.setCaptureCourante(7);
+    col.remove(7);
+    EXPECT_EQ(col.nbCaptures(), 3);
+    EXPECT_EQ(col.captureCourante(), 0);
+}
+
+TEST(CollectionModel, ClearKeepsSizesAndCurrentAndAFullCollectionRefuses) {
+    Collection col;
+    for (int n = 1; n <= Collection::kMaxCaptures; ++n) ASSERT_TRUE(col.add(filed(n)));
+    col.setCaptureCourante(5);
+    EXPECT_FALSE(col.add(filed(30)));
+    EXPECT_EQ(col.nbCaptures(), 29);
+    EXPECT_EQ(col.captureCourante(), 29);
+    EXPECT_EQ(col.largeurImage(29), 0);  // slot 29 is never used
+    // A picture saved under its old number is marked where it now is.
+    const Bitmap fifth = col.capture(5).picture;
+    col.remove(2);
+    EXPECT_TRUE(col.markSaved(5, fifth));
+    EXPECT_TRUE(col.capture(4).saved);
+    EXPECT_FALSE(col.capture(5).saved);
+    col.shown = true;
+    col.setCaptureCourante(3);
+    col.clear();
+    EXPECT_TRUE(col.empty());
+    EXPECT_FALSE(col.shown);
+    EXPECT_EQ(col.captureCourante(), 3);
+    EXPECT_EQ(col.largeurImage(0), 100);
+    EXPECT_FALSE(col.markSaved(1, fifth));
+}
+
 class CollectionTest : public ProgramTest {
 protected:
     // A region of w x h twips at the top left of the frozen screen.
@@ -26,22 +82,22 @@ TEST_F(CollectionTest, FirstAndSecondCapture) {
     EXPECT_FALSE(liste().Vscroll1->enabled);
     EXPECT_EQ(liste().Labscroll->caption, "");
     EXPECT_EQ(main().caption, "Dernière capture ... 1 capture en cours ...");
-    EXPECT_EQ(g().captureCourante, 1);
+    EXPECT_EQ(coll().captureCourante(), 1);
     EXPECT_EQ(thumb(1).borderStyle, 1);
     EXPECT_TRUE(liste().visible);
     EXPECT_EQ(label(1).caption, "01/  3000 x 1500");
     EXPECT_EQ(thumb(1).top, 315);
     EXPECT_FALSE(mark(1).visible);
-    EXPECT_EQ(g().hauteurImage[0], 1530);
-    EXPECT_EQ(g().largeurImage[0], 3030);
-    EXPECT_EQ(g().hauteurFenetre[0], 1530 + 1430);
-    EXPECT_EQ(g().largeurFenetre[0], 17 * 410);
+    EXPECT_EQ(coll().hauteurImage(0), 1530);
+    EXPECT_EQ(coll().largeurImage(0), 3030);
+    EXPECT_EQ(coll().hauteurFenetre(0), 1530 + 1430);
+    EXPECT_EQ(coll().largeurFenetre(0), 17 * 410);
     region(9600, 7200);
     EXPECT_TRUE(liste().Vscroll1->enabled);
     EXPECT_EQ(liste().Vscroll1->max, 2);
     EXPECT_EQ(liste().Labscroll->caption, " 2");
     EXPECT_EQ(label(2).caption, "02/  9600 x 7200");
-    EXPECT_EQ(g().largeurFenetre[1], 9630 + 210);
+    EXPECT_EQ(coll().largeurFenetre(1), 9630 + 210);
     EXPECT_EQ(selectedCount(), 1);
     EXPECT_EQ(thumb(2).borderStyle, 1);
     EXPECT_EQ(main().caption, "Dernière capture ... 2 captures en cours ...");
@@ -66,15 +122,15 @@ TEST_F(CollectionTest, ThumbnailProportionsAndPlaces) {
 
 TEST_F(CollectionTest, ThirtiethCaptureIsRefused) {
     for (int i = 0; i < 29; ++i) region(1500, 1500);
-    ASSERT_EQ(g().nbCaptures, 29);
+    ASSERT_EQ(coll().nbCaptures(), 29);
     const Bitmap last = thumb(29).picture;
-    g().captureCourante = 5;
+    coll().setCaptureCourante(5);
     region(3000, 3000);
     ASSERT_EQ(sim.messages.shown.size(), 1u);
     EXPECT_EQ(sim.messages.shown[0].text, "La fenêtre des vignettes est pleine, sauver et effacer !!! ");
     EXPECT_EQ(sim.messages.shown[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(g().nbCaptures, 29);
-    EXPECT_EQ(g().captureCourante, 29);
+    EXPECT_EQ(coll().nbCaptures(), 29);
+    EXPECT_EQ(coll().captureCourante(), 29);
     EXPECT_EQ(liste().elementCount(), 29);
     EXPECT_TRUE(thumb(29).picture.sameAs(last));
     EXPECT_EQ(main().caption, "Dernière capture ... 29 captures en cours ...");
@@ -90,10 +146,10 @@ TEST_F(CollectionTest, DeletingMovesLaterCapturesAndTheirMarkers) {
     region(4500, 1500);
     region(6000, 1500);
     const Bitmap third = thumb(3).picture;
-    mark(3).visible = true;  // capture 3 was saved
+    coll().setSaved(3);  // capture 3 was saved
     liste().clickimage1(2);
     main().bouton_Click(7);
-    EXPECT_EQ(g().nbCaptures, 3);
+    EXPECT_EQ(coll().nbCaptures(), 3);
     EXPECT_EQ(liste().elementCount(), 3);
     EXPECT_EQ(label(2).caption, "02/  4500 x 1500");
     EXPECT_EQ(label(3).caption, "03/  6000 x 1500");
@@ -101,9 +157,9 @@ TEST_F(CollectionTest, DeletingMovesLaterCapturesAndTheirMarkers) {
     EXPECT_TRUE(mark(2).visible);
     EXPECT_FALSE(mark(3).visible);
     EXPECT_EQ(selectedCount(), 0);
-    EXPECT_EQ(g().captureCourante, 0);
-    EXPECT_EQ(g().largeurImage[1], 4530);
-    EXPECT_EQ(g().largeurImage[3], 6030);  // the old last slot stays as it was
+    EXPECT_EQ(coll().captureCourante(), 0);
+    EXPECT_EQ(coll().largeurImage(1), 4530);
+    EXPECT_EQ(coll().largeurImage(3), 6030);  // the old last slot stays as it was
     EXPECT_EQ(main().caption, "Dernière capture ... 3 captures en cours ...");
     EXPECT_EQ(main().height, 1250);
     EXPECT_EQ(main().width, 17 * 410);
@@ -111,18 +167,18 @@ TEST_F(CollectionTest, DeletingMovesLaterCapturesAndTheirMarkers) {
     EXPECT_FALSE(main().Picture2->visible);
     // Nothing is current now: a second delete only renumbers.
     main().SuppVignette();
-    EXPECT_EQ(g().nbCaptures, 3);
+    EXPECT_EQ(coll().nbCaptures(), 3);
 }
 
 TEST_F(CollectionTest, DeletingTheLastAndTheOnlyCapture) {
     region(1500, 1500);
     region(3000, 1500);
     main().SuppVignette();  // c = n: nothing shifted
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
     EXPECT_EQ(label(1).caption, "01/  1500 x 1500");
     liste().clickimage1(1);
     main().SuppVignette();
-    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_EQ(coll().nbCaptures(), 0);
     EXPECT_FALSE(liste().visible);
     EXPECT_EQ(main().caption, "Dernière capture ... 0 capture en cours ...");
 }
@@ -141,10 +197,10 @@ TEST_F(CollectionTest, StaleCurrentNumberDeletesNothing) {
     region(1500, 1500);
     main().Supprimertout(false);
     region(3000, 1500);
-    g().captureCourante = 2;  // names a capture that is gone
+    coll().setCaptureCourante(2);  // names a capture that is gone
     main().SuppVignette();
-    EXPECT_EQ(g().nbCaptures, 1);
-    EXPECT_EQ(g().captureCourante, 0);
+    EXPECT_EQ(coll().nbCaptures(), 1);
+    EXPECT_EQ(coll().captureCourante(), 0);
 }
 
 TEST_F(CollectionTest, DeleteAllAsksAndStartsOver) {
@@ -158,9 +214,9 @@ TEST_F(CollectionTest, DeleteAllAsksAndStartsOver) {
     EXPECT_EQ(sim.messages.shown[0].text, "Voulez-vous vraiment supprimer toutes les captures ?");
     EXPECT_EQ(sim.messages.shown[0].buttons, MsgButtons::OkCancel);
     EXPECT_EQ(sim.messages.shown[0].icon, MsgIcon::Question);
-    EXPECT_EQ(g().nbCaptures, 2);
+    EXPECT_EQ(coll().nbCaptures(), 2);
     main().bouton_Click(8);
-    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_EQ(coll().nbCaptures(), 0);
     EXPECT_EQ(liste().elementCount(), 0);
     EXPECT_FALSE(liste().visible);
     EXPECT_EQ(liste().width, 3500);
@@ -168,7 +224,7 @@ TEST_F(CollectionTest, DeleteAllAsksAndStartsOver) {
     EXPECT_EQ(main().caption, "Pour capturer, cliquer sur le 1° bouton ... ");
     EXPECT_FALSE(main().modeBarre);
     EXPECT_EQ(main().bouton(15).borderStyle, 0);
-    EXPECT_EQ(g().captureCourante, 2);  // left as it was
+    EXPECT_EQ(coll().captureCourante(), 2);  // left as it was
     region(3000, 1500);
     EXPECT_EQ(label(1).caption, "01/  3000 x 1500");
     EXPECT_EQ(main().bouton(15).borderStyle, 1);
@@ -206,7 +262,7 @@ TEST_F(CollectionTest, ActivationSizesTheWindowAndTheSlider) {
 
 TEST_F(CollectionTest, ClickShowsARegionAgain) {
     for (int i = 1; i <= 5; ++i) region(1500 * i, 1500);
-    mark(3).visible = true;
+    coll().setSaved(3);
     main().bouton_Click(14);  // folded
     liste().clickimage1(3);
     FrmMain& m = main();
@@ -215,11 +271,11 @@ TEST_F(CollectionTest, ClickShowsARegionAgain) {
     EXPECT_FALSE(m.ImgTtscreen->visible);
     EXPECT_TRUE(m.Picture2->picture.sameAs(thumb(3).picture));
     EXPECT_EQ(m.Picture2->width, 4530);
-    EXPECT_EQ(m.height, g().hauteurFenetre[2]);
-    EXPECT_EQ(m.width, g().largeurFenetre[2]);
+    EXPECT_EQ(m.height, coll().hauteurFenetre(2));
+    EXPECT_EQ(m.width, coll().largeurFenetre(2));
     EXPECT_EQ(m.left, 15360 - m.width);
     EXPECT_EQ(m.typeCapture, 'z');
-    EXPECT_EQ(g().captureCourante, 3);
+    EXPECT_EQ(coll().captureCourante(), 3);
     EXPECT_EQ(selectedCount(), 1);
     EXPECT_EQ(thumb(3).borderStyle, 1);
     EXPECT_TRUE(m.pictsave->visible);
@@ -248,13 +304,13 @@ TEST_F(CollectionTest, RightClickSelectsThenOpensTheFloatingMenu) {
     region(1500, 1500);
     region(3000, 1500);
     sim.windows.popupScript = [this](Window&, MenuEntry& menu) {
-        EXPECT_EQ(g().captureCourante, 1);
+        EXPECT_EQ(coll().captureCourante(), 1);
         menu.find("MnuFdelcap")->onClick();
     };
     liste().Image1_MouseDown(1, {kRightButton, 0, 10, 10});
     ASSERT_EQ(sim.windows.popupsShown.size(), 1u);
     EXPECT_EQ(sim.windows.popupsShown[0], "Mnuflott");
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
     EXPECT_EQ(label(1).caption, "01/  3000 x 1500");
     liste().Image1_MouseDown(1, {kLeftButton, 0, 10, 10});
     EXPECT_EQ(sim.windows.popupsShown.size(), 1u);

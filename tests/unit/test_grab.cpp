@@ -104,7 +104,7 @@ void GrabTest::everyEntryFails(std::string_view text) {
     for (const auto& [name, run] : entries) {
         sim.messages.shown.clear();
         run();
-        EXPECT_EQ(g().nbCaptures, 1) << name;
+        EXPECT_EQ(coll().nbCaptures(), 1) << name;
         ASSERT_EQ(sim.messages.shown.size(), 1u) << name;
         EXPECT_EQ(sim.messages.shown[0].text, text) << name;
         EXPECT_TRUE(m.captureEchouee) << name;
@@ -119,7 +119,7 @@ void GrabTest::everyEntryFails(std::string_view text) {
 
 TEST_F(GrabTest, NoCaptureEntryFilesAStalePictureAfterAFailedGrab) {
     captureRegion(1500, 1500, 4500, 3000);
-    ASSERT_EQ(g().nbCaptures, 1);
+    ASSERT_EQ(coll().nbCaptures(), 1);
     sim.windows.advance(0.5);  // the flash is over
     FrmMain& m = main();
     m.MnuCaptper_Click();
@@ -136,7 +136,7 @@ TEST_F(GrabTest, NoCaptureEntryFilesAStalePictureAfterAFailedGrab) {
     sim.messages.shown.clear();
     m.bouton_Click(1);
     EXPECT_TRUE(sim.messages.shown.empty());
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
 }
 
 TEST_F(GrabTest, MemoryRunningOutFailsTheGrabAndKeepsWhatWasFiled) {
@@ -150,7 +150,7 @@ TEST_F(GrabTest, MemoryRunningOutFailsTheGrabAndKeepsWhatWasFiled) {
     sim.grabber.outOfMemory = false;
     main().bouton_Click(1);
     EXPECT_FALSE(main().captureEchouee);
-    EXPECT_EQ(g().nbCaptures, 2);
+    EXPECT_EQ(coll().nbCaptures(), 2);
 }
 
 TEST_F(GrabTest, AWindowPickedByTheUserIsAskedForOnce) {
@@ -158,7 +158,7 @@ TEST_F(GrabTest, AWindowPickedByTheUserIsAskedForOnce) {
     main().bouton_Click(2);
     EXPECT_EQ(sim.grabber.grabs.size(), 1u);
     EXPECT_FALSE(main().premiereCapture);
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
 }
 
 TEST_F(GrabTest, WaitEndsAfterTheDelayAcrossMidnight) {
@@ -278,7 +278,7 @@ TEST_F(GrabTest, ButtonZeroAfterAWindowCaptureEntersTheSelection) {
     // The window's picture is no frozen screen: a press on it files nothing.
     m.Picture1_MouseDown({kLeftButton, 0, 100, 100});
     m.Picture1_MouseUp({kLeftButton, 0, 2000, 2000});
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
     m.bouton_Click(0);
     EXPECT_EQ(m.state, WindowState::Maximized);
     EXPECT_EQ(m.typeCapture, 'z');
@@ -300,7 +300,7 @@ TEST_F(GrabTest, TheCollectionStepsAsideForTheSelectionAndComesBack) {
     EXPECT_FALSE(liste().visible);
     drag(200, 200, 200, 200);  // an empty selection files nothing, but the collection returns
     EXPECT_TRUE(liste().visible);
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
 }
 
 TEST_F(GrabTest, CaptureRequestsDuringAWaitAreIgnored) {

@@ -38,7 +38,7 @@ TEST_F(HotKeyTest, CtrlWinsOverOneAndTwoWhichPickTheirButtons) {
     captureRegion(1500, 1500, 4500, 3000);
     sim.keyboard.tapped = {kShift, kCtrl, '1', kF11};
     poll();
-    EXPECT_EQ(g().nbCaptures, 2);  // the same region again
+    EXPECT_EQ(coll().nbCaptures(), 2);  // the same region again
     EXPECT_EQ(main().typeCapture, 'z');
     sim.keyboard.tapped = {kShift, '1', '2', kF11};
     poll();
@@ -46,7 +46,7 @@ TEST_F(HotKeyTest, CtrlWinsOverOneAndTwoWhichPickTheirButtons) {
     sim.keyboard.tapped = {kShift, '2', kF11};
     poll();
     EXPECT_EQ(main().typeCapture, 'f');
-    EXPECT_EQ(g().nbCaptures, 4);
+    EXPECT_EQ(coll().nbCaptures(), 4);
 }
 
 TEST_F(HotKeyTest, HeldActsOnceAndEachTapBetweenPollsOnce) {
@@ -59,7 +59,7 @@ TEST_F(HotKeyTest, HeldActsOnceAndEachTapBetweenPollsOnce) {
     EXPECT_FALSE(t.changedNothing) << "a poll that captures has windows to redraw";
     EXPECT_FALSE(t.idleUntilKey);
     for (int i = 0; i < 4; ++i) poll();
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
     sim.keyboard.down.clear();
     poll();
     for (int i = 0; i < 3; ++i) {
@@ -67,7 +67,7 @@ TEST_F(HotKeyTest, HeldActsOnceAndEachTapBetweenPollsOnce) {
         poll();
         poll();  // nothing new since
     }
-    EXPECT_EQ(g().nbCaptures, 4);
+    EXPECT_EQ(coll().nbCaptures(), 4);
 }
 
 TEST_F(HotKeyTest, TapDuringACaptureWaitsForItAndTheOptionsDialogGoesFirst) {
@@ -76,7 +76,7 @@ TEST_F(HotKeyTest, TapDuringACaptureWaitsForItAndTheOptionsDialogGoesFirst) {
     sim.keyboard.tapped = {kShift, '1', kF11};
     poll();
     EXPECT_FALSE(prog->optionsLoaded());
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
 
     // Pressed while a grab waits: done once the grab is over.
     Timer& t = main().addTimer("probe", 50, true);
@@ -88,9 +88,9 @@ TEST_F(HotKeyTest, TapDuringACaptureWaitsForItAndTheOptionsDialogGoesFirst) {
     };
     g().tempo = 0.2;
     main().bouton_Click(1);
-    EXPECT_EQ(g().nbCaptures, 2);
+    EXPECT_EQ(coll().nbCaptures(), 2);
     poll();
-    EXPECT_EQ(g().nbCaptures, 3);
+    EXPECT_EQ(coll().nbCaptures(), 3);
 }
 
 TEST_F(HotKeyTest, CommandFromOutsideWaitsForTheSettingsThenActsAsItsHotKey) {
@@ -105,14 +105,14 @@ TEST_F(HotKeyTest, CommandFromOutsideWaitsForTheSettingsThenActsAsItsHotKey) {
     m.mnuoptions_Click();
     sim.windows.advance(0.15);
     EXPECT_FALSE(prog->optionsLoaded()) << "the dialog goes first, as for a hot key";
-    EXPECT_EQ(std::make_tuple(g().nbCaptures, m.typeCapture), std::make_tuple(1, 'e'));
+    EXPECT_EQ(std::make_tuple(coll().nbCaptures(), m.typeCapture), std::make_tuple(1, 'e'));
     EXPECT_FALSE(m.commandTimer->enabled);
 
     // The latest of two requests is served, once.
     m.externalCommand(10);
     m.externalCommand(2);
     sim.windows.advance(0.5);
-    EXPECT_EQ(std::make_tuple(g().nbCaptures, m.typeCapture), std::make_tuple(2, 'f'));
+    EXPECT_EQ(std::make_tuple(coll().nbCaptures(), m.typeCapture), std::make_tuple(2, 'f'));
     m.externalCommand(0);
     sim.windows.advance(0.15);
     EXPECT_TRUE(m.selectionPossible());
@@ -141,12 +141,12 @@ TEST_F(PeriodicTest, StartsOnlyAfterARegionAndSavesAndEmptiesFromTen) {
     EXPECT_TRUE(main().menu("MnuCaptper").checked);
     EXPECT_EQ(main().bouton(11).borderStyle, 1);
     for (int i = 0; i < 6; ++i) tick();
-    EXPECT_EQ(g().nbCaptures, 9);
+    EXPECT_EQ(coll().nbCaptures(), 9);
     tick();
-    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_EQ(coll().nbCaptures(), 0);
     EXPECT_EQ(savedFiles(), 10u);
     tick();
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
     main().menu("MnuCaptper").onClick();
     EXPECT_FALSE(main().TimPeriod->enabled);
     EXPECT_EQ(main().bouton(11).borderStyle, 0);
@@ -156,7 +156,7 @@ TEST_F(PeriodicTest, MoreThanTenSavesAtTheFirstTickAndAFailedSaveStops) {
     for (int i = 0; i < 12; ++i) captureRegion(1500, 1500, 4500, 3000);
     main().bouton_Click(11);
     tick();
-    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_EQ(coll().nbCaptures(), 0);
     EXPECT_EQ(savedFiles(), 13u);
 
     for (int i = 0; i < 9; ++i) tick();
@@ -167,7 +167,7 @@ TEST_F(PeriodicTest, MoreThanTenSavesAtTheFirstTickAndAFailedSaveStops) {
     EXPECT_FALSE(main().TimPeriod->enabled);
     EXPECT_FALSE(main().menu("MnuCaptper").checked);
     EXPECT_EQ(main().bouton(11).borderStyle, 1);  // its look is left as it was
-    EXPECT_EQ(g().nbCaptures, 10);
+    EXPECT_EQ(coll().nbCaptures(), 10);
 }
 
 // Stopping never asks for a region: not right after the automatic save
@@ -183,7 +183,7 @@ TEST_F(PeriodicTest, StoppingAlwaysWorksStartingNeedsARegion) {
     captureRegion(1500, 1500, 4500, 3000);
     main().bouton_Click(11);
     for (int i = 0; i < 9; ++i) tick();
-    ASSERT_EQ(g().nbCaptures, 0);
+    ASSERT_EQ(coll().nbCaptures(), 0);
     main().bouton_Click(11);
     stopped("after the automatic save");
     main().bouton_Click(11);  // nothing to repeat now
@@ -215,7 +215,7 @@ TEST_F(PeriodicTest, TickDuringASelectionWaits) {
     main().bouton_Click(11);
     main().bouton_Click(0);
     tick();
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
     EXPECT_TRUE(main().selectionPossible());
 }
 

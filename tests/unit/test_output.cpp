@@ -116,7 +116,7 @@ TEST_F(PrintTest, CancelIsSilentFailureSaysSoAndNoCurrentCaptureTouchesNoPrinter
     sim.printer.failing = false;
     captureRegion(1500, 1500, 3000, 3000);
     main().bouton_Click(7);  // one capture left, none current
-    ASSERT_EQ(g().captureCourante, 0);
+    ASSERT_EQ(coll().captureCourante(), 0);
     sim.messages.shown.clear();
     main().bouton_Click(6);
     EXPECT_EQ(sim.printer.dialogsShown, 2);
@@ -138,7 +138,7 @@ TEST_F(CopyTest, CurrentCaptureOnTheClipboardAndWithoutOneAMessage) {
     EXPECT_EQ(sim.clipboard.content.width(), 200);
 
     main().bouton_Click(7);
-    ASSERT_EQ(g().captureCourante, 0);
+    ASSERT_EQ(coll().captureCourante(), 0);
     sim.trace.clear();
     main().bouton_Click(3);
     EXPECT_EQ(sim.trace, std::vector<std::string>{"message " + std::string(txt::kChooseCaptureToCopy)});

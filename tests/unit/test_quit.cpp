@@ -33,7 +33,7 @@ TEST_F(TrayTest, SleepAndWakeByTheMenuAndTheIcon) {
     m.Timerclav_Timer();
     EXPECT_TRUE(m.visible);
     drag(100, 100, 1600, 1600);
-    EXPECT_EQ(g().nbCaptures, 2);
+    EXPECT_EQ(coll().nbCaptures(), 2);
     EXPECT_FALSE(m.visible);
     EXPECT_FALSE(liste().visible);
     EXPECT_EQ(m.menu("mnuveille").caption, txt::kWake);

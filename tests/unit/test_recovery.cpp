@@ -129,12 +129,12 @@ TEST_F(RecoveryTest, UnsavedCapturesComeBackInOrderUnsavedAsTheyWere) {
     main().bouton_Click(5);  // saved: not put aside
     main().bouton_Click(1);
     captureRegion(300, 600, 3300, 5100);
-    ASSERT_EQ(g().nbCaptures, 3);
+    ASSERT_EQ(coll().nbCaptures(), 3);
     const std::vector<std::string> labels = {liste().Lbldim[2]->caption, liste().Lbldim[3]->caption};
     const std::vector<Bitmap> pictures = {liste().Image1[2]->picture, liste().Image1[3]->picture};
     const std::vector<int> heights = {liste().Image1[2]->height, liste().Image1[3]->height};
-    const std::string taille = g().texteTaille[2];
-    const int largeur = g().largeurImage[1], fenetre = g().largeurFenetre[2];
+    const std::string taille = coll().texteTaille(2);
+    const int largeur = coll().largeurImage(1), fenetre = coll().largeurFenetre(2);
     EXPECT_EQ(signal(), 0);
     EXPECT_TRUE(sim.messages.shown.empty());
 
@@ -145,7 +145,7 @@ TEST_F(RecoveryTest, UnsavedCapturesComeBackInOrderUnsavedAsTheyWere) {
               "collection ?");
     EXPECT_EQ(sim.messages.shown[0].title, "Captures retrouvées");
     EXPECT_EQ(sim.messages.shown[0].buttons, MsgButtons::YesNo);
-    ASSERT_EQ(g().nbCaptures, 2);
+    ASSERT_EQ(coll().nbCaptures(), 2);
     EXPECT_EQ(liste().Lbldim[1]->caption, "01" + labels[0].substr(2));
     EXPECT_EQ(liste().Lbldim[1]->caption, "01 Plein écran");
     EXPECT_EQ(liste().Lbldim[2]->caption, "02" + labels[1].substr(2));
@@ -154,17 +154,17 @@ TEST_F(RecoveryTest, UnsavedCapturesComeBackInOrderUnsavedAsTheyWere) {
         EXPECT_EQ(liste().Image1[i]->height, heights[i - 1]);
         EXPECT_FALSE(liste().pictsave[i]->visible);
     }
-    EXPECT_EQ(g().texteTaille[1], taille);
-    EXPECT_EQ(g().largeurImage[0], largeur);
-    EXPECT_EQ(g().largeurFenetre[1], fenetre);
-    EXPECT_EQ(g().captureCourante, 2);
+    EXPECT_EQ(coll().texteTaille(1), taille);
+    EXPECT_EQ(coll().largeurImage(0), largeur);
+    EXPECT_EQ(coll().largeurFenetre(1), fenetre);
+    EXPECT_EQ(coll().captureCourante(), 2);
     EXPECT_TRUE(folder().load().sets.empty());
 
     // Put aside again, then refused: gone.
     EXPECT_EQ(signal(), 0);
     restart({MsgResult::No});
     EXPECT_EQ(sim.messages.shown.size(), 1u);
-    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_EQ(coll().nbCaptures(), 0);
     EXPECT_TRUE(fs::is_empty(sim.paths.recovery));
 }
 
@@ -177,7 +177,7 @@ TEST_F(RecoveryTest, WhatTheCollectionHasNoRoomForWaitsForTheStartAfter) {
     EXPECT_EQ(sim.messages.shown[1].text,
               "La collection est pleine : 2 captures retrouvées restent de côté ; elles seront proposées au "
               "prochain démarrage.");
-    EXPECT_EQ(g().nbCaptures, 29);
+    EXPECT_EQ(coll().nbCaptures(), 29);
     EXPECT_EQ(folder().load().captures.size(), 2u);
     EXPECT_TRUE(samePixels(folder().load().captures[1].picture, many[30].picture));
 }
@@ -224,7 +224,7 @@ TEST_F(RecoveryTest, AFullDiskKeepsTheProgramAndItsCapturesWhenTheyCannotGoAside
               "Les captures non enregistrées n'ont pas pu être mises de côté dans le dossier " + sim.paths.recovery +
                   " ; enregistrez-les avant de quitter.");
     EXPECT_FALSE(sim.windows.exitCode.has_value());
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
     EXPECT_EQ(testing_files::contents(fs::path(sim.paths.program) / "param.txt"), before);
 }
 #endif

@@ -310,7 +310,7 @@ TEST_F(SavingTest, SaveAllWritesJpegUnderAutomaticNamesAndSkipsSavedOnes) {
     region();
     main().bouton_Click(1);
     region();
-    mark(2).visible = true;
+    coll().setSaved(2);
     sim.clock.time = {9, 5, 3};
     main().bouton_Click(5);
     EXPECT_EQ(filesIn(dir()), (std::vector<std::string>{"Capt-905031.jpg", "Capt-905033.jpg"}));
@@ -395,7 +395,7 @@ TEST_F(SavingTest, SaveAllFailureAsksForAFolder) {
         EXPECT_TRUE(prog->options().visible) << c.why;
         EXPECT_TRUE(sim.windows.modalShown.empty()) << c.why;  // shown modeless
         EXPECT_FALSE(main().pictsave->visible) << c.why;
-        EXPECT_FALSE(mark(g().nbCaptures).visible) << c.why;
+        EXPECT_FALSE(mark(coll().nbCaptures()).visible) << c.why;
     }
     EXPECT_TRUE(filesIn(dir()).empty());
     EXPECT_FALSE(fs::exists(absent)) << "only the default folder is made";

@@ -12,7 +12,7 @@
 #include <optional>
 #include <thread>
 
-#include "output/texts_save.h"
+#include "capture/texts_save.h"
 #include "platform/worker_pool.h"
 #include "support/files.h"
 #include "support/program_fixture.h"
@@ -101,7 +101,7 @@ TEST_F(SaveWorkersTest, FilesAreNamedInTheCollectionsOrderAsTheWorkersBringThemB
 
 TEST_F(SaveWorkersTest, AFailureStopsAtItsCaptureWhateverTheWorkersFinishedAfterIt) {
     for (int i = 0; i < 4; ++i) region();
-    liste().Image1[3]->picture = Bitmap();  // the third cannot be encoded
+    coll().capture(3).picture = Bitmap();  // the third cannot be encoded
     sim.jobs.hold = true;
     sim.jobs.workers = 4;
     sim.clock.time = {9, 5, 3};
@@ -148,7 +148,7 @@ TEST_F(SaveWorkersTest, WhileFilesAreWrittenTheCollectionDoesNotChange) {
     sim.keyboard.tapped = {kShift, kF11};
     main().Timerclav_Timer();
     EXPECT_EQ(sim.grabber.grabs.size(), grabs);
-    EXPECT_EQ(g().nbCaptures, 2);
+    EXPECT_EQ(coll().nbCaptures(), 2);
     EXPECT_TRUE(sim.dialogs.saveRequests.empty());
 
     sim.jobs.runAll();
@@ -167,7 +167,7 @@ TEST_F(SaveWorkersTest, TheSingleSaveWritesOnAWorkerToo) {
     EXPECT_FALSE(mark(1).visible);
     EXPECT_EQ(main().caption, progress(0, 1));
     main().bouton_Click(1);
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
     sim.jobs.runAll();
     EXPECT_EQ(named(), std::vector<std::string>{"Capture01.jpg"});
     EXPECT_TRUE(decodesAs(dir() / "Capture01.jpg", 200, 100));

@@ -115,10 +115,10 @@ TEST_F(SelectionTest, ANewGrabDuringADragEndsItWithItsLabel) {
     // Its release files nothing; the next drag works as ever.
     m.Picture1_MouseMove({1, 0, 6000, 4500});
     m.Picture1_MouseUp({1, 0, 6000, 4500});
-    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_EQ(coll().nbCaptures(), 0);
     EXPECT_FALSE(m.Labtaille->visible);
     drag(1500, 1500, 4500, 3000);
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
 }
 
 TEST_F(SelectionTest, RightButtonMovesTheRectangleWithoutResizing) {
@@ -183,8 +183,8 @@ TEST_F(SelectionTest, MouseUpFitsTheWindowAndFilesTheCrop) {
     EXPECT_EQ(m.Picture1->cursor, CursorKind::Cross);
     EXPECT_TRUE(m.menu("mnufichier").visible);
     EXPECT_EQ(m.caption, "Dernière capture ... 1 capture en cours ...");
-    EXPECT_EQ(g().nbCaptures, 1);
-    EXPECT_EQ(g().texteTaille[0], " 7600 X 4600 = ~ 464 K (bmp)");
+    EXPECT_EQ(coll().nbCaptures(), 1);
+    EXPECT_EQ(coll().texteTaille(0), " 7600 X 4600 = ~ 464 K (bmp)");
     EXPECT_EQ(m.xFin, 9150);
     EXPECT_EQ(m.yFin, 6120);
 }
@@ -197,7 +197,7 @@ TEST_F(SelectionTest, NarrowRegionGivesAToolbarWideWindow) {
 TEST_F(SelectionTest, EmptySelectionFilesNothingButRestoresTheWindow) {
     captureRegion(1500, 1500, 1550, 5000);  // width below one step
     FrmMain& m = main();
-    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_EQ(coll().nbCaptures(), 0);
     EXPECT_EQ(m.state, WindowState::Normal);
     EXPECT_TRUE(m.visible);
     EXPECT_EQ(m.caption, txt::kTitleCaptured);
@@ -207,7 +207,7 @@ TEST_F(SelectionTest, EmptySelectionFilesNothingButRestoresTheWindow) {
     m.bouton_Click(0);
     m.Picture1_MouseDown({kLeftButton, 0, 600, 600});
     m.Picture1_MouseUp({kLeftButton, 0, 600, 600});
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
 }
 
 TEST_F(SelectionTest, BlinkAlternatesBlackAndLightGrey) {
@@ -235,7 +235,7 @@ TEST_F(SelectionTest, ReleaseInBarModeFilesWithoutShowing) {
     ASSERT_TRUE(main().modeBarre);
     captureRegion(1500, 1500, 4500, 3000);  // 3000 x 1500
     FrmMain& m = main();
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
     EXPECT_FALSE(m.Picture2->visible);
     EXPECT_EQ(m.height, 1250);
     EXPECT_EQ(m.hauteurHorsBarre, 1500 + 1430);
@@ -249,7 +249,7 @@ TEST_F(SelectionTest, ReleaseInBarModeFilesWithoutShowing) {
 TEST_F(SelectionTest, ReleaseInTrayModeHidesTheWindowsAgain) {
     main().enVeille = true;
     captureRegion(1500, 1500, 4500, 3000);
-    EXPECT_EQ(g().nbCaptures, 1);
+    EXPECT_EQ(coll().nbCaptures(), 1);
     EXPECT_FALSE(main().visible);
     EXPECT_FALSE(liste().visible);
     EXPECT_EQ(main().menu("mnuveille").caption, "Réactiver");
@@ -286,13 +286,13 @@ TEST_F(SelectionTest, ActiveWindowIsGrabbedTwiceTheFirstTimeAtItsOwnSize) {
     EXPECT_EQ(m.width, 17 * 410);  // narrower than the toolbar
     EXPECT_EQ(m.height, 90 * 15 + 1400);
     EXPECT_EQ(m.Picture2->picture.pixel(0, 0), screenPixel(200, 100));
-    EXPECT_EQ(g().largeurImage[0], 150 * 15);
+    EXPECT_EQ(coll().largeurImage(0), 150 * 15);
     EXPECT_EQ(liste().Lbldim[1]->caption, "01/  2250 x 1350");
     EXPECT_TRUE(m.ignorerActivation);
     EXPECT_EQ(sim.sound.played.size(), 0u);  // no flash for a window
     m.bouton_Click(2);
     EXPECT_EQ(sim.grabber.grabs.size(), 3u);
-    EXPECT_EQ(g().nbCaptures, 2);
+    EXPECT_EQ(coll().nbCaptures(), 2);
 }
 
 TEST_F(SelectionTest, FailedWindowGrabChangesNothing) {
@@ -300,7 +300,7 @@ TEST_F(SelectionTest, FailedWindowGrabChangesNothing) {
     main().bouton_Click(2);
     EXPECT_EQ(main().typeCapture, '\0');
     EXPECT_TRUE(main().premiereCapture);
-    EXPECT_EQ(g().nbCaptures, 0);
+    EXPECT_EQ(coll().nbCaptures(), 0);
     EXPECT_EQ(sim.grabber.grabs.size(), 1u);
 }
 
@@ -325,7 +325,7 @@ TEST_F(SelectionTest, FoldAndUnfoldAfterAWholeScreenCapture) {
     m.bouton_Click(14);
     m.SuppVignette();
     main().bouton_Click(1);
-    g().captureCourante = 0;
+    coll().setCaptureCourante(0);
     const int h = m.height;
     m.bouton_Click(14);
     EXPECT_EQ(m.height, h);
@@ -361,7 +361,7 @@ TEST_F(SelectionTest, RepeatBeforeAnySelectionSaysSo) {
 TEST_F(SelectionTest, RepeatAfterAWholeScreenCaptureRepeatsIt) {
     main().bouton_Click(1);
     main().menu("mnurafraichir").onClick();
-    EXPECT_EQ(g().nbCaptures, 2);
+    EXPECT_EQ(coll().nbCaptures(), 2);
     EXPECT_EQ(liste().Lbldim[2]->caption, "02 Plein écran");
 }
 
@@ -370,13 +370,13 @@ TEST_F(SelectionTest, RepeatGrabsTheSameRegionAgain) {
     sim.windows.advance(0.5);               // the flash has gone
     sim.screenPicture = Bitmap::filled(1024, 768, rgb(9, 9, 9));
     main().bouton_Click(10);
-    EXPECT_EQ(g().nbCaptures, 2);
+    EXPECT_EQ(coll().nbCaptures(), 2);
     const Bitmap& p = liste().Image1[2]->picture;
     ASSERT_EQ(p.width(), 200);
     ASSERT_EQ(p.height(), 100);
     EXPECT_EQ(p.pixel(5, 5), rgb(9, 9, 9));
     EXPECT_EQ(liste().Lbldim[2]->caption, "02/  3000 x 1500");
-    EXPECT_EQ(g().texteTaille[1], g().texteTaille[0]);
+    EXPECT_EQ(coll().texteTaille(1), coll().texteTaille(0));
     EXPECT_EQ(main().Picture2->width, 3030);
     EXPECT_EQ(sim.grabber.grabs.back().typcapt, 0);
     EXPECT_TRUE(sim.grabber.grabs.back().visibleWindows.empty());
@@ -389,7 +389,7 @@ TEST_F(SelectionTest, RepeatSizesTheDisplayFromTheNewestCapture) {
     main().bouton_Click(10);
     // The box takes the window's size; the filed picture and its label keep
     // the region's.
-    EXPECT_EQ(main().Picture2->width, g().largeurImage[1]);
+    EXPECT_EQ(main().Picture2->width, coll().largeurImage(1));
     EXPECT_EQ(liste().Image1[3]->picture.width(), 200);
     EXPECT_EQ(liste().Image1[3]->picture.height(), 100);
     EXPECT_EQ(liste().Lbldim[3]->caption, "03/  3000 x 1500");
@@ -417,7 +417,7 @@ TEST_F(LargeScreenTest, FourKScreenKeepsItsSizes) {
     FrmMain& m = main();
     EXPECT_EQ(m.ImgTtscreen->width, 52364);  // 57600 / 1.1
     EXPECT_EQ(m.width, 52364 + 180);
-    EXPECT_EQ(g().largeurImage[0], 52364);
+    EXPECT_EQ(coll().largeurImage(0), 52364);
     EXPECT_EQ(liste().Image1[1]->picture.width(), 3840);
     captureRegion(1500, 1500, 1500 + 45000, 1500 + 30000);
     EXPECT_EQ(m.largeurPleinEcran, 57600);
@@ -425,7 +425,7 @@ TEST_F(LargeScreenTest, FourKScreenKeepsItsSizes) {
     EXPECT_EQ(liste().Lbldim[2]->caption, "02/  45000 x 30000");
     EXPECT_EQ(liste().Image1[2]->picture.width(), 3000);
     EXPECT_EQ(liste().Image1[2]->picture.pixel(2999, 1999), screenPixel(3099, 2099));
-    EXPECT_EQ(g().hauteurFenetre[1], 30030 + 1430);
+    EXPECT_EQ(coll().hauteurFenetre(1), 30030 + 1430);
     main().bouton_Click(10);
     EXPECT_EQ(liste().Image1[3]->picture.width(), 3000);
 }

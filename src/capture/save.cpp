@@ -5,11 +5,10 @@
 #include <filesystem>
 
 #include "capture/frm_main.h"
-#include "collection/flistimages.h"
 #include "output/atomic_file.h"
 #include "output/naming.h"
 #include "output/save_run.h"
-#include "output/texts_save.h"
+#include "capture/texts_save.h"
 #include "platform/format.h"
 #include "settings/options.h"
 #include "settings/param_file.h"
@@ -30,10 +29,10 @@ void FrmMain::Enregistrer() {
     if (refuserPendantSauvegarde()) return;
     numFichier = 1;
     Globals& g = app.g;
-    if (g.nbCaptures == 0) return;
-    Flistimages& l = app.flistimages();
-    const int c = g.captureCourante;
-    if (c < 1 || c > g.nbCaptures || c > l.elementCount()) {
+    const Collection& col = app.collection;
+    if (col.empty()) return;
+    const int c = col.captureCourante();
+    if (!col.hasCurrent()) {
         app.platform.messages.show(std::string(txt::kChooseCaptureFirst), MsgButtons::Ok, MsgIcon::Information);
         return;
     }
@@ -69,7 +68,7 @@ void FrmMain::Enregistrer() {
     const ImageFormat format = nomPng(nomFichier) ? ImageFormat::Png : bmp ? ImageFormat::Bmp : ImageFormat::Jpeg;
     // Written on a worker, as the save-all writes: a large capture does not
     // hold the window up. The rest follows once the file is on the disk.
-    const Bitmap picture = l.Image1[static_cast<std::size_t>(c)]->picture;
+    const Bitmap picture = col.capture(c).picture;
     auto run =
         std::make_shared<SaveRun>(app.platform.jobs, std::vector<SaveRun::Item>{{picture, c, nomFichier}},
                                   std::filesystem::path(), format, g.qualiteJpg);

@@ -3,12 +3,10 @@
 // offered back at the next start.
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "capture/frm_main.h"
-#include "collection/flistimages.h"
 #include "output/recovery.h"
-#include "output/texts_recovery.h"
+#include "capture/texts_recovery.h"
 #include "platform/format.h"
 
 namespace vis {
@@ -18,41 +16,21 @@ constexpr int kPlaces = 29;  // the collection's size
 
 RecoveryFolder recoveryFolder(Program& app) { return RecoveryFolder(utf8Path(app.platform.paths.recoveryFolder())); }
 
-// The sizes a region's label shows after its number: "/  9600 x 7200".
-bool labelSizes(const std::string& afterNumber, double& w, double& h) {
-    const std::size_t x = afterNumber.find(" x");
-    if (afterNumber.rfind("/ ", 0) != 0 || x == std::string::npos) return false;
-    // Read as numberText wrote them, in the same locale.
-    const std::string ws = afterNumber.substr(2, x - 2), hs = afterNumber.substr(x + 2);
-    char* end = nullptr;
-    w = std::strtod(ws.c_str(), &end);
-    if (end == ws.c_str() || *end) return false;
-    h = std::strtod(hs.c_str(), &end);
-    return end != hs.c_str() && !*end;
-}
 }  // namespace
 
 std::vector<CaptureMiseDeCote> FrmMain::capturesNonEnregistrees() {
     std::vector<CaptureMiseDeCote> out;
-    if (!app.flistimagesLoaded()) return out;
-    Flistimages& l = app.flistimages();
-    const Globals& g = app.g;
-    const int n = std::min(g.nbCaptures, l.elementCount());
-    for (int i = 1; i <= n; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        if (l.pictsave[k]->visible || l.Image1[k]->picture.isNull()) continue;
+    for (int i : app.collection.unsaved()) {
+        const CaptureSlot& s = app.collection.capture(i);
+        if (s.picture.isNull()) continue;
         CaptureMiseDeCote c;
-        c.picture = l.Image1[k]->picture;
-        c.largeur = g.largeurImage[k - 1];
-        c.hauteur = g.hauteurImage[k - 1];
-        c.texteTaille = g.texteTaille[k - 1];
-        const std::string label = midChars(l.Lbldim[k]->caption, 2);
-        c.pleinEcran = label == " Plein écran";
-        if (c.pleinEcran || !labelSizes(label, c.largeurCapture, c.hauteurCapture)) {
-            // The whole-screen image was filed at the size it was shown.
-            c.largeurCapture = c.largeur;
-            c.hauteurCapture = c.hauteur;
-        }
+        c.picture = s.picture;
+        c.largeur = s.largeurImage;
+        c.hauteur = s.hauteurImage;
+        c.texteTaille = s.texteTaille;
+        c.pleinEcran = s.kind == CaptureKind::FullScreen;
+        c.largeurCapture = s.largeurCapture;
+        c.hauteurCapture = s.hauteurCapture;
         out.push_back(std::move(c));
     }
     return out;
@@ -121,7 +99,7 @@ void FrmMain::proposerRecuperation() {
         folder.discard(found.sets);
         return;
     }
-    const int k = std::min(n, std::max(0, kPlaces - app.g.nbCaptures));
+    const int k = std::min(n, std::max(0, kPlaces - app.collection.nbCaptures()));
     const double w = largeurCapture, h = hauteurCapture;
     const std::string taille = Labtaille->caption;
     for (int i = 0; i < k; ++i) refiler(found.captures[static_cast<std::size_t>(i)]);

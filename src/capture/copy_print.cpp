@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "capture/frm_main.h"
-#include "collection/flistimages.h"
 #include "output/frm_about.h"
 #include "output/frm_splash.h"
 #include "output/mail.h"
@@ -27,25 +26,23 @@ int hauteurAEchelle(double w, double h) {
 }  // namespace
 
 void FrmMain::Buttcopier() {
-    const Globals& g = app.g;
-    if (g.nbCaptures == 0) return;
-    Flistimages& l = app.flistimages();
-    const int c = g.captureCourante;
-    if (c < 1 || c > g.nbCaptures || c > l.elementCount()) {
+    const Collection& col = app.collection;
+    if (col.empty()) return;
+    const int c = col.captureCourante();
+    if (!col.hasCurrent()) {
         app.platform.messages.show(std::string(txt::kChooseCaptureToCopy), MsgButtons::Ok, MsgIcon::Information);
         return;
     }
     // Replaced in one step, never emptied first: a clipboard manager would
     // put its last picture back into the empty clipboard meanwhile.
-    app.platform.clipboard.setBitmap(l.Image1[static_cast<std::size_t>(c)]->picture);
+    app.platform.clipboard.setBitmap(col.capture(c).picture);
 }
 
 void FrmMain::Imprimer() {
-    const Globals& g = app.g;
-    if (g.nbCaptures == 0) return;
-    Flistimages& l = app.flistimages();
-    const int c = g.captureCourante;
-    if (c < 1 || c > g.nbCaptures || c > l.elementCount()) {
+    const Collection& col = app.collection;
+    if (col.empty()) return;
+    const int c = col.captureCourante();
+    if (!col.hasCurrent()) {
         app.platform.messages.show(std::string(txt::kChooseCaptureToPrint), MsgButtons::Ok, MsgIcon::Information);
         return;
     }
@@ -58,10 +55,8 @@ void FrmMain::Imprimer() {
         printer.printLine(std::string(txt::kPrintCaptionStart) + clock.shortDate() + std::string(txt::kPrintCaptionAt) +
                           clock.shortTime() + std::string(txt::kPrintCaptionEnd));
 
-    // The kind comes from the label; the picture is the one the main window holds.
-    const std::string& label = l.Lbldim[static_cast<std::size_t>(c)]->caption;
-    const std::string plein(txt::kFullScreen);
-    const bool pleinEcran = midChars(label, 3, charCount(plein)) == plein;
+    // The kind is the capture's; the picture is the one the main window holds.
+    const bool pleinEcran = col.capture(c).kind == CaptureKind::FullScreen;
     Bitmap picture;
     int w = kPrintWidth, h = 0;
     if (pleinEcran) {
@@ -75,7 +70,7 @@ void FrmMain::Imprimer() {
     // The frozen screen left with Escape empties the main window's picture:
     // the capture itself stands in for it, at its own size.
     if (picture.isNull()) {
-        picture = l.Image1[static_cast<std::size_t>(c)]->picture;
+        picture = col.capture(c).picture;
         if (!pleinEcran) {
             w = picture.width() * app.platform.screen.twipsPerPixelX();
             h = picture.height() * app.platform.screen.twipsPerPixelY();

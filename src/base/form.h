@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "capture/program.h"
+#include "base/program.h"
 #include "platform/view.h"
 
 namespace vis {

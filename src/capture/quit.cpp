@@ -16,11 +16,11 @@ void FrmMain::quitprog() {
     SavOptions();
     if (app.ending) return;
     if (app.optionsLoaded()) app.options().unload();
-    if (app.g.nbCaptures >= 1) {
+    if (app.collection.nbCaptures() >= 1) {
         const MsgResult r = app.platform.messages.show(std::string(txt::kSaveBeforeQuit), MsgButtons::YesNoCancel,
                                                        MsgIcon::None, std::string(txt::kSaveBeforeQuitTitle));
         if (r == MsgResult::Cancel) {
-            if (menu("MnuCaptper").checked) TimPeriod->enabled = true;
+            reprendrePeriodique();
             return;
         }
         if (r == MsgResult::Yes) {
@@ -59,7 +59,7 @@ void FrmMain::Form_QueryUnload(bool& cancel, UnloadMode mode) {
             finSansQuestion();
             return;
         case UnloadMode::SessionEnd:
-            if (app.g.nbCaptures < 1) {
+            if (app.collection.nbCaptures() < 1) {
                 app.end(0);
                 return;
             }
@@ -74,7 +74,7 @@ void FrmMain::Form_QueryUnload(bool& cancel, UnloadMode mode) {
             cancel = true;
             masquerFenetres();
             TimerUnload->enabled = true;
-            menu("mnuveille").caption = std::string(txt::kWake);
+            setVeille(true);
             return;
     }
 }

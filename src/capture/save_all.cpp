@@ -5,11 +5,10 @@
 #include <filesystem>
 
 #include "capture/frm_main.h"
-#include "collection/flistimages.h"
 #include "output/atomic_file.h"
 #include "output/naming.h"
 #include "output/save_run.h"
-#include "output/texts_save.h"
+#include "capture/texts_save.h"
 #include "platform/format.h"
 #include "settings/options.h"
 #include "settings/param_file.h"
@@ -34,12 +33,8 @@ std::string echecDansDossier(const std::string& folder, const std::string& fichi
 void FrmMain::EnregistrerTout(std::function<void(bool)> then) {
     if (refuserPendantSauvegarde()) return;
     Globals& g = app.g;
-    Flistimages& l = app.flistimages();
-    const int n = std::min(g.nbCaptures, l.elementCount());
     std::vector<SaveRun::Item> items;
-    for (int i = 1; i <= n; ++i)
-        if (!l.pictsave[static_cast<std::size_t>(i)]->visible)
-            items.push_back({l.Image1[static_cast<std::size_t>(i)]->picture, i, {}});
+    for (int i : app.collection.unsaved()) items.push_back({app.collection.capture(i).picture, i, {}});
     auto over = [this, then](bool ok) {
         if (ok) marquerAffichee(true);
         if (then) then(ok);
@@ -124,19 +119,9 @@ bool FrmMain::refuserPendantSauvegarde() {
 }
 
 void FrmMain::marquerSauvee(int numero, const Bitmap& picture) {
-    Flistimages& l = app.flistimages();
-    const int n = std::min(app.g.nbCaptures, l.elementCount());
-    // Nothing moves the thumbnails during a save; should one have moved,
-    // the mark follows the picture.
-    if (numero >= 1 && numero <= n && l.Image1[static_cast<std::size_t>(numero)]->picture.sameAs(picture)) {
-        l.pictsave[static_cast<std::size_t>(numero)]->visible = true;
-        return;
-    }
-    for (int i = 1; i <= n; ++i)
-        if (l.Image1[static_cast<std::size_t>(i)]->picture.sameAs(picture)) {
-            l.pictsave[static_cast<std::size_t>(i)]->visible = true;
-            return;
-        }
+    // Nothing moves the captures during a save; should one have moved, the
+    // mark follows the picture.
+    if (app.collection.markSaved(numero, picture)) afficherCollection();
 }
 
 }  // namespace vis

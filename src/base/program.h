@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "collection/collection.h"
 #include "platform/services.h"
 
 namespace vis {
@@ -29,17 +30,6 @@ struct Globals {
     std::string toucheF = "11";
     double tempo = 0.1;
 
-    // The capture collection: counts and the per-capture slots. Slots are
-    // never cleared; the repeat capture reads stale ones on purpose. Sizes
-    // are twips, held wider than 16 bits so that large screens fit.
-    int nbCaptures = 0;
-    int captureCourante = 0;
-    std::array<int, 30> largeurImage{};
-    std::array<int, 30> hauteurImage{};
-    std::array<int, 30> largeurFenetre{};
-    std::array<int, 30> hauteurFenetre{};
-    std::array<std::string, 30> texteTaille{};
-
     // The quit sequence is under way: the collection window may close.
     bool sortieDemandee = false;
 };
@@ -59,6 +49,8 @@ public:
 
     Platform& platform;
     Globals g;
+    // The captures, which every window and operation asks.
+    Collection collection;
 
     FrmMain& frmMain();
     // Windows are created on their first reference.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "capture/program.h"
+#include "base/program.h"
 
 #include "capture/fcam.h"
 #include "capture/frm_main.h"
@@ -27,7 +27,7 @@ FrmMain& Program::frmMain() {
 }
 
 Flistimages& Program::flistimages() {
-    if (!list_) list_ = std::make_unique<Flistimages>(*this);
+    if (!list_) list_ = std::make_unique<Flistimages>(*this, *main_);
     list_->load();
     return *list_;
 }
@@ -41,7 +41,7 @@ Fcam& Program::fcam() {
 }
 
 Options& Program::options() {
-    if (!options_) options_ = std::make_unique<Options>(*this);
+    if (!options_) options_ = std::make_unique<Options>(*this, *main_);
     options_->load();
     return *options_;
 }
@@ -51,7 +51,7 @@ bool Program::optionsLoaded() const { return options_ && options_->loaded; }
 bool Program::fcamLoaded() const { return fcam_ && fcam_->loaded; }
 
 FrmAbout& Program::frmAbout() {
-    if (!about_) about_ = std::make_unique<FrmAbout>(*this);
+    if (!about_) about_ = std::make_unique<FrmAbout>(*this, *main_);
     about_->load();
     return *about_;
 }
