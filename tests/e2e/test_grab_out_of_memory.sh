@@ -11,8 +11,9 @@ source "$(dirname "$0")/desktop.sh"
 source "$(dirname "$0")/recovery.sh"
 
 command -v prlimit >/dev/null || fail "prlimit (util-linux) is missing"
-# The sanitizers' allocator ends the program when an allocation fails.
-if ldd "$VIS_EXE" | grep -q libasan; then
+# The sanitizers' allocator ends the program when an allocation fails. The
+# list is read whole first: grep -q stopping early would fail ldd's pipe.
+if [[ $(ldd "$VIS_EXE") == *libasan* ]]; then
     echo "ok: not run under AddressSanitizer"
     exit 0
 fi
