@@ -117,9 +117,14 @@ popup_keys() {
 
 # run_case FUNCTION: runs one case in a subshell, so that a program it
 # starts ends with it; a failing case is counted and the next one still runs.
+# With VIS_E2E_CASE set, only that case runs (ctest runs the cases of a long
+# script side by side).
 CASES_FAILED=()
+CASES_RUN=0
 run_case() {
     local name=$1 rc start=$SECONDS
+    [[ -z ${VIS_E2E_CASE:-} || $name == "$VIS_E2E_CASE" ]] || return 0
+    ((++CASES_RUN))
     echo "--- $name"
     set +e
     (
@@ -131,8 +136,10 @@ run_case() {
     if ((rc == 0)); then echo "ok: $name ($((SECONDS - start)) s)"; else CASES_FAILED+=("$name"); fi
 }
 
-# end_cases: fails when a case has failed.
+# end_cases: fails when a case has failed, or when the case asked for is
+# not there.
 end_cases() {
+    ((CASES_RUN > 0)) || { echo "FAIL: no case ${VIS_E2E_CASE:-} ran" >&2; exit 1; }
     ((${#CASES_FAILED[@]} == 0)) && return 0
     echo "FAIL: ${CASES_FAILED[*]}" >&2
     exit 1

@@ -68,19 +68,20 @@ for _ in $(seq 1 200); do
     sleep 0.1
 done
 [[ -n $wm ]] || { echo "openbox did not start" >&2; cat "$VIS_TMP/openbox.log" >&2; exit 1; }
-sleep 0.5
 
 # A notification area (bottom right, 120 x 32), so that the program's tray
-# icon has a host, as on a desktop. Up once its "panel" window is mapped. A
-# trayer that maps its panel while openbox is still settling can be left
-# unmapped: then it is started again.
+# icon has a host, as on a desktop. Up once its "panel" window is mapped and
+# openbox manages it (it is in the client list). A trayer that maps its panel
+# while openbox is still settling can be left unmapped: then it is started
+# again.
 tray=
 for _ in 1 2 3; do
     trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 \
         --SetDockType true --transparent false >"$VIS_TMP/trayer.log" 2>&1 &
     pids+=($!)
-    for _ in $(seq 1 50); do
-        if [[ -n $(xdotool search --onlyvisible --classname '^panel$' 2>/dev/null) ]]; then
+    for _ in $(seq 1 100); do
+        panel=$(xdotool search --onlyvisible --classname '^panel$' 2>/dev/null | head -n 1)
+        if [[ -n $panel ]] && xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -qw "$(printf '0x%x' "$panel")"; then
             tray=1
             break 2
         fi
@@ -92,7 +93,6 @@ for _ in 1 2 3; do
     unset 'pids[-1]'
 done
 [[ -n $tray ]] || { echo "trayer did not start" >&2; cat "$VIS_TMP/trayer.log" >&2; exit 1; }
-sleep 0.5
 
 export VIS_EXE="$exe" VIS_TMP
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+# e2e: one test per case
 # The capture loop once captures exist: the frozen screen is reached and
 # left by toolbar button 0 and Escape, whatever the collection window, the
 # last capture or a window capture left behind. Each case runs on a program

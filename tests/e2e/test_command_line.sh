@@ -13,7 +13,11 @@ no_window() { [[ -z $(xdotool search --onlyvisible --name '^(Vistrelle|Dernière
 # A copy of the program's folder and settings, none started yet.
 start_app
 stop_app
-no_window || sleep 1
+deadline=$((SECONDS + 10))
+until no_window; do
+    ((SECONDS <= deadline)) || fail "the stopped copy left a window"
+    sleep 0.1
+done
 
 out=$(vis --help) || fail "--help ended with status $?"
 [[ $out == *"--region"*"--screen"*"--window"*"--repeat"* && $out == Usage* ]] || fail "--help says: $out"

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+# e2e: one test per case
 # Nothing lost when the program must end without asking. Killed by SIGTERM
 # or SIGHUP with three unsaved captures, it puts them aside in
 # ~/.local/state/vistrelle/recovery (mode 0700); the next start asks

@@ -10,27 +10,27 @@
 namespace vis {
 namespace {
 
-const std::string kWinDir = kWindowsDefaultDirectory;
+const std::string kDefaultFolder = kWindowsDefaultDirectory;
 const std::string kBom = "\xEF\xBB\xBF";
 
 // The record of the default settings with one or more positions replaced.
 std::string defaultWith(std::size_t pos, const std::string& text) {
-    const std::string r = defaultRecord(kWinDir);
+    const std::string r = defaultRecord(kDefaultFolder);
     return leftChars(r, pos - 1) + text + midChars(r, pos - 1 + charCount(text));
 }
 
 // The controls as the default record loads them.
-OptionsControls defaultControls() { return decodeRecord(defaultRecord(kWinDir)).value().controls; }
+OptionsControls defaultControls() { return decodeRecord(defaultRecord(kDefaultFolder)).value().controls; }
 
 TEST(ParamRecord, DefaultRecordLayoutAndValues) {
-    const std::string r = defaultRecord(kWinDir);
-    EXPECT_EQ(r, kWinDir + std::string(48, ' ') + "0200001007Capt111" + "   ");
+    const std::string r = defaultRecord(kDefaultFolder);
+    EXPECT_EQ(r, kDefaultFolder + std::string(48, ' ') + "0200001007Capt111" + "   ");
     ASSERT_EQ(r.size(), 120u);
 
     const auto s = decodeRecord(r);
     ASSERT_TRUE(s);
     const OptionsControls& c = s->controls;
-    EXPECT_EQ(c.Text1, kWinDir);  // the folder alone, not the padded field
+    EXPECT_EQ(c.Text1, kDefaultFolder);  // the folder alone, not the padded field
     EXPECT_EQ(c.Check1, (std::array<int, 3>{1, 0, 0}));
     EXPECT_EQ(c.Slider1, 7);
     EXPECT_EQ(c.Slidtempo, 1);
@@ -166,7 +166,7 @@ TEST(RecordBuild, DefaultControlsGiveTheDefaultRecordBack) {
     const auto g = buildRecord(defaultControls());
     ASSERT_TRUE(g);
     // Positions 101-104 are rewritten from the interval box: "020000" becomes "000000".
-    EXPECT_EQ(g->ligneParam, kWinDir + std::string(48, ' ') + "0000001007Capt111   ");
+    EXPECT_EQ(g->ligneParam, kDefaultFolder + std::string(48, ' ') + "0000001007Capt111   ");
     EXPECT_EQ(g->qualiteJpg, 70);
     EXPECT_EQ(g->prefixe, "Capt");
     EXPECT_EQ(g->toucheF, "11");
@@ -302,7 +302,7 @@ TEST(OptionsChecks, InOrderWithTheirMessages) {
 }
 
 TEST(RecordQuoting, OnlyWhenTheUnquotedFieldWouldBeCut) {
-    EXPECT_FALSE(recordNeedsQuotes(defaultRecord(kWinDir)));
+    EXPECT_FALSE(recordNeedsQuotes(defaultRecord(kDefaultFolder)));
     EXPECT_FALSE(recordNeedsQuotes(defaultRecord("C:\\a\"b")));  // read back whole unquoted
     EXPECT_TRUE(recordNeedsQuotes(defaultRecord("D:\\Photos, 2006")));
     EXPECT_TRUE(recordNeedsQuotes(defaultRecord(" D:\\Photos")));
