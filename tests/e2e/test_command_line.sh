@@ -38,12 +38,11 @@ trap stop_app EXIT
 MAIN_WIN=$(wait_for_window '^(Vistrelle \.\.\.|Dernière capture)' 20) || fail "the new copy shows no window"
 wait_count 1 15 || fail "the new copy did not take the whole screen"
 
-# A running copy: each request ends at once, and the copy takes it.
+# A running copy: each request ends by itself (a request that stayed on as a
+# second copy would meet the timeout), and the copy takes it.
 for n in 2 3; do
-    start=$SECONDS
     timeout 10 env HOME="$VIS_TMP/home" "$APP_DIR/vistrelle" --screen -style fusion ||
         fail "the request ended with status $?"
-    ((SECONDS - start <= 2)) || fail "the request took $((SECONDS - start)) s"
     wait_count $n 10 || fail "the running copy did not take request $((n - 1))"
 done
 kill -0 "$APP_PID" || fail "the running copy ended"
