@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "collection/collection.h"
+#include "base/collection.h"
 #include "platform/services.h"
 
 namespace vis {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "collection/collection.h"
+#include "base/collection.h"
 
 namespace vis {
 
