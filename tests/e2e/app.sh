@@ -116,25 +116,18 @@ press() {
 # which xdotool does not find by its name), picks the entry by its own. The
 # program passes the activation around after a capture: up to three tries.
 menu_entry() {
-    local id=$1 deadline w
+    local id=$1 deadline
     for _ in 1 2 3; do
         xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
         sleep 0.2
         xdotool key --clearmodifiers "$2"
         deadline=$((SECONDS + 2))
         while ((SECONDS <= deadline)); do
-            for w in $(xdotool search --onlyvisible --classname '^vistrelle$' 2>/dev/null); do
-                # A menu is an override-redirect child of the root (the tray
-                # icon, also the program's, sits in the tray's panel), and so
-                # is a tooltip left by the pointer: its window type tells it.
-                if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
-                    xwininfo -tree -id "$w" 2>/dev/null | grep -q 'Parent window id: .*(the root window)' &&
-                    [[ $(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null) != *_TOOLTIP* ]]; then
-                    sleep 0.2
-                    xdotool key --clearmodifiers "$3"
-                    return 0
-                fi
-            done
+            if popup_open; then
+                sleep 0.2
+                xdotool key --clearmodifiers "$3"
+                return 0
+            fi
             sleep 0.1
         done
     done

@@ -94,21 +94,30 @@ windows_over() {
     return 0
 }
 
-# popup_keys KEYS...: once a pop-up menu of the program is on the screen (an
-# override-redirect child of the root that is no tooltip; the tray icon sits
-# in its panel), types the keys into it.
+# popup_open: a pop-up menu of the program is on the screen. A menu is an
+# override-redirect child of the root (the tray icon, also the program's,
+# sits in the tray's panel), and so is a tooltip left by the pointer: its
+# window type tells it.
+popup_open() {
+    local w
+    for w in $(xdotool search --onlyvisible --classname '^vistrelle$' 2>/dev/null); do
+        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
+            xwininfo -tree -id "$w" 2>/dev/null | grep -q 'Parent window id: .*(the root window)' &&
+            [[ $(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null) != *_TOOLTIP* ]] && return 0
+    done
+    return 1
+}
+
+# popup_keys KEYS...: once a pop-up menu of the program is on the screen,
+# types the keys into it.
 popup_keys() {
-    local deadline=$((SECONDS + 10)) w
+    local deadline=$((SECONDS + 10))
     while ((SECONDS <= deadline)); do
-        for w in $(xdotool search --onlyvisible --classname '^vistrelle$' 2>/dev/null); do
-            if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
-                xwininfo -tree -id "$w" 2>/dev/null | grep -q 'Parent window id: .*(the root window)' &&
-                [[ $(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null) != *_TOOLTIP* ]]; then
-                sleep 0.2
-                xdotool key "$@"
-                return 0
-            fi
-        done
+        if popup_open; then
+            sleep 0.2
+            xdotool key "$@"
+            return 0
+        fi
         sleep 0.1
     done
     echo "no pop-up menu opened" >&2
